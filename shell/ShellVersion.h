@@ -1,0 +1,7 @@
+#pragma once
+
+namespace vellinor {
+
+const char* ProgramName();
+
+} // namespace vellinor
