@@ -5,6 +5,7 @@
 #include "image/PixelRowConversion.h"
 #include "image/TIEBitmap.h"
 #include "platform/PlatformBitmap.h"
+#include "proc/TIEQuantizer.h"
 
 #include <algorithm>
 #include <cstring>
@@ -134,7 +135,12 @@ void TIEBitmap::ConvertToIndexed(TIEBitmap& source) {
             }
         }
     } else {
-        // QUANTIZER-PENDING
+        const int colors = std::clamp(PaletteUsed, 1, 256);
+        TIEQuantizer quantizer(*rgb, fPalette, colors);
+        for (int y = 0; y < fHeight; ++y) {
+            const auto* src = reinterpret_cast<const TRGB*>(rgb->Row(y));
+            quantizer.MapRow(src, Row(y), width);
+        }
     }
     SwitchAccess(access);
     rgb->SwitchAccess(sourceAccess);
