@@ -3,10 +3,12 @@
 // objects nothing refers to, so codecs cannot register themselves.
 
 #include "io/ImageCodec.h"
+#include "io/bmp/BmpCodec.h"
 
 namespace vellinor {
 
 void RegisterBuiltInCodecs() {
+    RegisterBmpCodec();
 }
 
 } // namespace vellinor
