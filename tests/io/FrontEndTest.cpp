@@ -377,6 +377,20 @@ TEST(TIEImageIO, FailedSaveLeavesTheOldFileIntact) {
     EXPECT_EQ(ReadAll(bmp), SmallBmp());
 }
 
+TEST(TIEImageIO, SaveThroughALinkReplacesTheFileItNames) {
+    TTempFolder folder;
+    const std::string real = folder.File("real.bmp", {'x'});
+    const std::string link = folder.Path("link.bmp");
+    fs::create_symlink(real, link);
+    TIEImageIO io;
+    io.IEBitmap()->Setup(3, 2, ie24RGB);
+    io.SaveFile(link);
+    ASSERT_FALSE(io.AbortFlag);
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(DetectFileFormat(real, true), iofBMP);
+    EXPECT_EQ(folder.EntryCount(), 2u);
+}
+
 TEST(TIEImageIO, SaveOfAnUnknownExtensionCreatesNothing) {
     TTempFolder folder;
     TIEImageIO io;
