@@ -20,8 +20,10 @@ namespace vellinor {
 
 namespace {
 
+// Resolutions read from hostile files can be huge; the header field saturates.
 int32_t PixelsPerMetre(int dpi) {
-    return static_cast<int32_t>(std::nearbyint(dpi / 2.54 * 100));
+    const double ppm = std::nearbyint(dpi / 2.54 * 100);
+    return static_cast<int32_t>(std::clamp(ppm, -2147483648.0, 2147483647.0));
 }
 
 class TBmpWriter {
