@@ -32,6 +32,27 @@ const char* PixelFormatName(TIEPixelFormat format);
 
 enum TIELocation : uint8_t { ieMemory = 0, ieTempFile = 1, ieTBitmap = 2 };
 
+// Formats an ieTBitmap bitmap can hold (ie16g is held as ie8g there).
+constexpr bool PlatformCanHold(TIEPixelFormat f) {
+    return f == ie1g || f == ie8p || f == ie8g || f == ie16g || f == ie24RGB || f == ie32RGB;
+}
+
+// The platform bitmap depth that holds a format.
+constexpr int PlatformBitCount(TIEPixelFormat f) {
+    switch (f) {
+    case ie1g:
+        return 1;
+    case ie8p:
+    case ie8g:
+    case ie16g:
+        return 8;
+    case ie32RGB:
+        return 32;
+    default:
+        return 24;
+    }
+}
+
 struct TCMYK {
     uint8_t c = 0, m = 0, y = 0, k = 0;
     friend bool operator==(const TCMYK&, const TCMYK&) = default;

@@ -18,25 +18,6 @@ namespace {
 constexpr int64_t kFragmentMinimum = 0xA00000;
 constexpr uint64_t kForceSync = std::numeric_limits<uint64_t>::max();
 
-bool PlatformCanHold(TIEPixelFormat f) {
-    return f == ie1g || f == ie8p || f == ie8g || f == ie16g || f == ie24RGB || f == ie32RGB;
-}
-
-int PlatformBitCount(TIEPixelFormat f) {
-    switch (f) {
-    case ie1g:
-        return 1;
-    case ie8p:
-    case ie8g:
-    case ie16g:
-        return 8;
-    case ie32RGB:
-        return 32;
-    default:
-        return 24;
-    }
-}
-
 } // namespace
 
 const char* PixelFormatName(TIEPixelFormat format) {

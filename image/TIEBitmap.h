@@ -84,7 +84,13 @@ public:
     void CopyFromDib(TIEDibbitmap& dib);
     void CopyFromMask(const TIEMask* mask);
     void CopyToMask(TIEMask& mask);
+    // Converts the pixels in place to another format (nothing when it is the
+    // current one). When memory for the new pixels cannot be had the bitmap
+    // stays as it was. The alpha plane stays with the bitmap.
     void ConvertTo(TIEPixelFormat format);
+    // Fills this bitmap (same size, format already set; not on ieTBitmap)
+    // with the source's pixels converted. The source is left as it was; when it
+    // has an alpha plane, this bitmap gets a copy of it.
     void ConvertPixelsFrom(TIEBitmap& source);
     void ChangeWidth(int width);
     void ChangeHeight(int height);
@@ -192,6 +198,11 @@ private:
     uint8_t SwitchAccess(uint8_t access);
     bool RowPointersStable() const { return !fFile.Active() || fFile.IsMapped(); }
     void FillRect(int x1, int y1, int x2, int y2, double value, bool fraction);
+    // Conversions (TIEBitmapConvert.cpp): the pixels only, sizes already equal.
+    void ConvertRowsFrom(TIEBitmap& source);
+    void ConvertToIndexed(TIEBitmap& source);
+    void ConvertToBlackAndWhite(TIEBitmap& source);
+    void ConvertOnPlatform(TIEPixelFormat format);
     void DropStorageKeepAlpha();
 
     // Geometry; mutable because queries on ieTBitmap re-read the platform bitmap.

@@ -10,10 +10,6 @@ namespace vellinor {
 
 namespace {
 
-bool PlatformHolds(TIEPixelFormat f) {
-    return f == ie1g || f == ie8p || f == ie8g || f == ie16g || f == ie24RGB || f == ie32RGB;
-}
-
 int BytesPerPixel(TIEPixelFormat f) {
     switch (f) {
     case ie8p:
@@ -64,7 +60,7 @@ void TIEBitmap::CopyWholeFrom(TIEBitmap& source, bool withAlphaAndDither) {
     FullReallocate = true;
     if (fLocation == ieTBitmap) {
         if (source.IsVoid()) return;
-        if (!PlatformHolds(source.fFormat)) {
+        if (!PlatformCanHold(source.fFormat)) {
             // No platform depth for this format: keep it in memory instead.
             std::unique_ptr<TIEBitmap> alpha = std::move(fAlpha);
             Discard(true);
