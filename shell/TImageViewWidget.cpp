@@ -79,6 +79,12 @@ std::unique_ptr<TIETimer> TImageViewWidget::CreateTimer() {
     return std::make_unique<TQtTimer>();
 }
 
+void TImageViewWidget::WakeViewThread() {
+    // Queued: runs on this widget's thread, and not at all once it is gone.
+    QMetaObject::invokeMethod(
+        this, [this] { fView.DispatchPostedWork(); }, Qt::QueuedConnection);
+}
+
 void TImageViewWidget::SyncScrollBars() {
     fSyncing = true;
     const int visibleW = fView.VisibleWidth(), visibleH = fView.VisibleHeight();

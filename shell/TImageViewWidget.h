@@ -29,6 +29,7 @@ public:
     void ViewChanged() override;
     void ShowViewCursor(int index) override;
     std::unique_ptr<TIETimer> CreateTimer() override;
+    void WakeViewThread() override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

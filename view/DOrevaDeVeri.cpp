@@ -2,6 +2,7 @@
 
 #include "view/DOrevaDeVeri.h"
 
+#include "io/TIEImageIO.h"
 #include "platform/PlatformBitmap.h"
 #include "view/ViewBackground.h"
 #include "view/ViewHost.h"
@@ -19,7 +20,13 @@ DOrevaDeVeri::DOrevaDeVeri() : fPicture(std::make_unique<TIEBitmap>()) {
     fBackBuffer.Relocate(ieTBitmap);
 }
 
-DOrevaDeVeri::~DOrevaDeVeri() = default;
+DOrevaDeVeri::~DOrevaDeVeri() {
+    if (fIO) {
+        fIO->WaitThreads();
+        fIO->SetAttachedView(nullptr);
+        fIO.reset();
+    }
+}
 
 // --- Host ----------------------------------------------------------------
 

@@ -16,11 +16,14 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace vellinor {
 
+class TIEImageIO;
 class TIEViewHost;
+class TIEViewLink;
 class TIETimer;
 class TPlatformBitmap;
 
@@ -154,15 +157,30 @@ public:
     virtual bool MouseWheel(const TIEWheelEvent& event);
     virtual void KeyDown(TIEKeyEvent& event);
 
-    // --- Work of attached objects ---
+    // --- Attached objects ---
+    // The I/O object, created on first use and bound to this view: it reads
+    // into and writes from the current bitmap, and reports its progress and
+    // the end of its work through this view's events. Later calls return it.
+    TIEImageIO* AttachedIO();
     // Forwards the progress of a running load, save or processing step.
     void NotifyProgress(int per);
+    void NotifyFinishWork();
+    // Work handed over from other threads (asynchronous I/O), run here on the
+    // view's thread: the host runs it from its event loop; without a host the
+    // owner calls DispatchPostedWork.
+    void PostToViewThread(std::function<void()> work);
+    void DispatchPostedWork();
+    // Resolution of the picture in dots per inch, as the last load gave it.
+    int DpiX = 96;
+    int DpiY = 96;
 
     // --- Events ---
     TProgressEvent OnProgress;
     TZoomEvent OnZoomIn;
     TZoomEvent OnZoomOut;
     TNotifyEvent OnImageChange;
+    // An attached object finished a load, save or processing step.
+    TNotifyEvent OnFinishWork;
     TNotifyEvent OnClick;
     // Zoom or scroll position changed.
     TNotifyEvent OnViewChange;
@@ -185,6 +203,11 @@ private:
     bool WheelZoom(const TIEWheelEvent& event, int direction);
 
     TIEViewHost* fHost = nullptr;
+
+    std::unique_ptr<TIEViewLink> fIOLink;
+    std::unique_ptr<TIEImageIO> fIO;
+    std::mutex fPostedLock;
+    std::vector<std::function<void()>> fPosted;
 
     std::unique_ptr<TIEBitmap> fPicture; // layer 0
     TIEBitmap* fCurrent = nullptr;

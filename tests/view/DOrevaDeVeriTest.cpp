@@ -3,11 +3,15 @@
 
 #include "view/DOrevaDeVeri.h"
 
+#include "io/TIEImageIO.h"
 #include "view/ViewBackground.h"
 #include "view/ViewHost.h"
 #include "view/ViewTimer.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace vellinor {
@@ -357,8 +361,10 @@ public:
         ++timers;
         return std::make_unique<TIEManualTimer>();
     }
+    void WakeViewThread() override { ++wakes; }
     int changes = 0;
     int timers = 0;
+    int wakes = 0;
     std::vector<int> cursors;
 };
 
@@ -386,6 +392,65 @@ TEST(ViewHost, CursorsRepaintsAndTimersGoThroughTheHost) {
     EXPECT_GT(host.changes, before);
     view.CreateTimer();
     EXPECT_EQ(host.timers, 1);
+    view.SetHost(nullptr);
+}
+
+TEST(ViewAttachedIO, CreatedOnceAndBoundToTheCurrentBitmap) {
+    DOrevaDeVeri view;
+    TIEImageIO* io = view.AttachedIO();
+    ASSERT_NE(io, nullptr);
+    EXPECT_EQ(view.AttachedIO(), io);
+    EXPECT_EQ(io->IEBitmap(), &view.CurrentBitmap());
+    view.Background = 0x00123456;
+    EXPECT_EQ(io->Background(), 0x00123456u);
+}
+
+TEST(ViewAttachedIO, LoadingFillsThePictureAndReports) {
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("vellinor-view-" + std::to_string(getpid()) + ".bmp"))
+                                 .string();
+    {
+        TIEImageIO writer;
+        writer.IEBitmap()->Setup(7, 5, ie24RGB);
+        writer.IEBitmap()->SetRGB(3, 2, MakeRGB(200, 100, 50));
+        writer.SaveFile(path);
+        ASSERT_FALSE(writer.AbortFlag);
+    }
+    DOrevaDeVeri view;
+    view.SetClientSize(70, 50);
+    int changes = 0, finished = 0;
+    std::vector<int> progress;
+    view.OnImageChange = [&](DOrevaDeVeri&) { ++changes; };
+    view.OnFinishWork = [&](DOrevaDeVeri&) { ++finished; };
+    view.OnProgress = [&](DOrevaDeVeri&, int per) { progress.push_back(per); };
+    view.AttachedIO()->LoadFile(path);
+    std::filesystem::remove(path);
+    EXPECT_FALSE(view.AttachedIO()->AbortFlag);
+    EXPECT_EQ(view.CurrentBitmap().Width(), 7);
+    EXPECT_EQ(view.CurrentBitmap().ReadAsRGB(3, 2), MakeRGB(200, 100, 50));
+    EXPECT_FALSE(view.IsEmptyImage());
+    EXPECT_GE(changes, 1);
+    EXPECT_EQ(finished, 1);
+    ASSERT_FALSE(progress.empty());
+    EXPECT_EQ(progress.back(), 100);
+    view.FitAfterLoad();
+    EXPECT_DOUBLE_EQ(view.Zoom(), 1000);
+    EXPECT_EQ(view.BackBuffer().GetRGB(35, 25), MakeRGB(200, 100, 50));
+}
+
+TEST(ViewPostedWork, RunsOnTheViewThreadWhenDispatched) {
+    DOrevaDeVeri view;
+    RecordingHost host;
+    view.SetHost(&host);
+    int runs = 0;
+    std::thread worker([&] { view.PostToViewThread([&] { ++runs; }); });
+    worker.join();
+    EXPECT_EQ(runs, 0);
+    EXPECT_EQ(host.wakes, 1);
+    view.DispatchPostedWork();
+    EXPECT_EQ(runs, 1);
+    view.DispatchPostedWork();
+    EXPECT_EQ(runs, 1);
     view.SetHost(nullptr);
 }
 
