@@ -149,26 +149,27 @@ void DOrevaDeVeri::SetViewXY(int x, int y) {
     PresentBackBuffer();
 }
 
-TIEScrollInfo DOrevaDeVeri::HorizontalScroll() const {
+namespace {
+
+TIEScrollInfo ScrollInfo(bool visible, int extent, int shown, const TIEScrollBarParams& params,
+                         int position) {
     TIEScrollInfo info;
-    info.Visible = fHorizontalBar;
-    info.Max = std::max(0, fExtentX - fVisibleWidth);
-    info.Page = HorizontalScrollBarParams.PageStep > 0 ? HorizontalScrollBarParams.PageStep
-                                                       : std::max(fVisibleWidth, 1);
-    info.Line = HorizontalScrollBarParams.LineStep > 0 ? HorizontalScrollBarParams.LineStep : 1;
-    info.Position = fViewX;
+    info.Visible = visible;
+    info.Max = std::max(0, extent - shown);
+    info.Page = params.PageStep > 0 ? params.PageStep : std::max(shown, 1);
+    info.Line = params.LineStep > 0 ? params.LineStep : 1;
+    info.Position = position;
     return info;
 }
 
+} // namespace
+
+TIEScrollInfo DOrevaDeVeri::HorizontalScroll() const {
+    return ScrollInfo(fHorizontalBar, fExtentX, fVisibleWidth, HorizontalScrollBarParams, fViewX);
+}
+
 TIEScrollInfo DOrevaDeVeri::VerticalScroll() const {
-    TIEScrollInfo info;
-    info.Visible = fVerticalBar;
-    info.Max = std::max(0, fExtentY - fVisibleHeight);
-    info.Page = VerticalScrollBarParams.PageStep > 0 ? VerticalScrollBarParams.PageStep
-                                                     : std::max(fVisibleHeight, 1);
-    info.Line = VerticalScrollBarParams.LineStep > 0 ? VerticalScrollBarParams.LineStep : 1;
-    info.Position = fViewY;
-    return info;
+    return ScrollInfo(fVerticalBar, fExtentY, fVisibleHeight, VerticalScrollBarParams, fViewY);
 }
 
 void DOrevaDeVeri::ScrollLines(bool horizontal, int lines) {
