@@ -191,7 +191,7 @@ inline int CombineAlpha(int alpha, int opacity) {
 
 // Nearest source index of target index t on one axis.
 int NearestIndex(int t, double origin, double scale) {
-    return static_cast<int>(std::floor((t - origin) / scale + 1e-9));
+    return static_cast<int>(std::clamp(std::floor((t - origin) / scale + 1e-9), -2e9, 2e9));
 }
 
 // The target indices [first, last) on one axis whose nearest source index lies

@@ -27,7 +27,7 @@ int Extent(int size, double zoom) {
 }
 
 int FloorInt(double v) {
-    return static_cast<int>(std::floor(v + 1e-9));
+    return static_cast<int>(std::clamp(std::floor(v + 1e-9), -2e9, 2e9));
 }
 
 } // namespace
