@@ -1,0 +1,22 @@
+#pragma once
+// The one-line messages that tell the user a picture could not be opened or
+// saved: "无法打开文件 <file>" / "无法保存文件 <file>", with the reason when
+// one is known (the system's, or that no codec handles the format).
+
+#include "platform/Stream.h"
+
+#include <QString>
+
+namespace vellinor {
+
+QString OpenFailureMessage(const QString& path, const QString& reason);
+QString SaveFailureMessage(const QString& path, const QString& reason);
+
+// The system's reason in a file error ("Cannot open file "x". <reason>").
+QString ReasonOf(const EStreamError& error);
+// kUnsupportedFormat when no reader (writer) exists for the file's
+// extension, else empty.
+QString ReadReasonOf(const QString& path);
+QString WriteReasonOf(const QString& path);
+
+} // namespace vellinor
