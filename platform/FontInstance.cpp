@@ -207,9 +207,7 @@ TFontInstance::TFontInstance(TFontEngine& engine, const TLogFontA& key)
     if (const auto face = LookupFace(request)) {
         fDescription.Family = face->Family;
         fDescription.Path = face->Path;
-        fDescription.Weight = face->Weight;
-        fDescription.Italic = face->Italic;
-        AddSlot(face->Path, face->Index, face->Weight, face->Italic);
+        AddSlot(face->Path, face->Index);
     }
     if (fSlots.empty()) {
         // No usable face: metrics only, nothing is drawn.
@@ -226,9 +224,21 @@ TFontInstance::TFontInstance(TFontEngine& engine, const TLogFontA& key)
 
 TFontInstance::~TFontInstance() = default;
 
-bool TFontInstance::AddSlot(const std::string& path, int index, int faceWeight, bool faceItalic) {
+bool TFontInstance::AddSlot(const std::string& path, int index) {
     FT_Face face = fEngine.Face(path, index);
     if (face == nullptr) return false;
+    // Weight and slant as the face file states them (the lookup reports what
+    // it would synthesise).
+    const auto* faceOs2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+    int faceWeight = (face->style_flags & FT_STYLE_FLAG_BOLD) ? FW_BOLD : FW_NORMAL;
+    if (faceOs2 != nullptr && faceOs2->version != 0xFFFF && faceOs2->usWeightClass > 0)
+        faceWeight =
+            faceOs2->usWeightClass < 10 ? faceOs2->usWeightClass * 100 : faceOs2->usWeightClass;
+    const bool faceItalic = (face->style_flags & FT_STYLE_FLAG_ITALIC) != 0;
+    if (fSlots.empty()) {
+        fDescription.Weight = faceWeight;
+        fDescription.Italic = faceItalic;
+    }
     auto slot = std::make_unique<TSlot>();
     slot->Face = face;
     if (FT_New_Size(face, &slot->Size) != 0) {
@@ -339,7 +349,7 @@ int TFontInstance::SlotForChar(char32_t c, uint32_t& glyph) {
         TFaceRequest request{fKey.FaceName(), fKey.lfWeight, fWantItalic, fKey.lfPitchAndFamily,
                              fKey.lfCharSet};
         if (const auto face = LookupFaceForChar(request, c)) {
-            if (AddSlot(face->Path, face->Index, face->Weight, face->Italic)) {
+            if (AddSlot(face->Path, face->Index)) {
                 if (FT_UInt g = glyphIn(fSlots.size() - 1); g != 0) {
                     glyph = g;
                     return static_cast<int>(fSlots.size() - 1);
@@ -393,6 +403,10 @@ TGlyphImagePtr TFontInstance::Image(char32_t c) {
         flags |= FT_LOAD_TARGET_MONO;
     } else if (slot.Transformed) {
         flags |= FT_LOAD_NO_HINTING;
+    } else if (FT_IS_SFNT(face) && (face->face_flags & FT_FACE_FLAG_HINTER) != 0) {
+        // The face's own instructions; the interpreter hints vertically only,
+        // so stems and baselines are crisp and advances stay linear.
+        flags |= FT_LOAD_TARGET_NORMAL;
     } else {
         flags |= FT_LOAD_TARGET_LIGHT;
     }

@@ -86,7 +86,7 @@ private:
     TFontInstance(TFontEngine& engine, const TLogFontA& key);
     TChar& Lookup(char32_t c);
     int SlotForChar(char32_t c, uint32_t& glyph);
-    bool AddSlot(const std::string& path, int index, int faceWeight, bool faceItalic);
+    bool AddSlot(const std::string& path, int index);
     size_t DropImages();
 
     TFontEngine& fEngine;
