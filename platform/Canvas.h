@@ -17,7 +17,8 @@
 // Text state: text colour, background colour and mode, and alignment are
 // device-context state (SetTextColor, ...), used by ExtTextOut and DrawText.
 // As on the form library's canvas, changing Font() sets the text colour to
-// Font().Color at the next drawing, and changing Brush() sets the background
+// Font().Color at the next drawing (and, unless only the colour changed, ends
+// a SelectFont), and changing Brush() sets the background
 // to opaque in the brush colour for a solid brush and to transparent for any
 // other style; TextOut and TextRect therefore fill behind the glyphs with a
 // solid brush and draw them alone with a clear one.

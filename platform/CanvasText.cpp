@@ -37,12 +37,22 @@ void TCanvas::DrawLayout(TRasterTarget& target, TFontInstance& font, const TLogF
     const TTextMetric& m = font.Metrics();
     // Glyphs farther than this from their origin are not rendered at all.
     const double reach = 2.0 * std::max(m.tmHeight, m.tmMaxCharWidth) + 4;
+    std::vector<uint8_t> run;
     for (size_t i = 0; i < layout.Chars.size(); ++i) {
         const double ox = baseline.X + layout.Pen[i] * c;
         const double oy = baseline.Y - layout.Pen[i] * s;
         if (ox + reach < clip.Left || ox - reach > clip.Right || oy + reach < clip.Top ||
             oy - reach > clip.Bottom)
             continue;
+        if (font.DrawsDirect()) {
+            font.RenderDirect(layout.Chars[i], static_cast<int>(std::lround(ox)),
+                              static_cast<int>(std::lround(oy)), clip,
+                              [&](int y, int x, int n, uint8_t coverage) {
+                                  run.assign(static_cast<size_t>(n), coverage);
+                                  target.BlendCoverage(y, x, run.data(), n, rgb, value);
+                              });
+            continue;
+        }
         const TGlyphImagePtr image = font.Image(layout.Chars[i]);
         if (!image) continue;
         const int64_t left = std::llround(ox) + image->Left;

@@ -210,3 +210,10 @@ std::optional<TFaceFile> LookupFaceForChar(const TFaceRequest& request, char32_t
 }
 
 } // namespace vellinor
+
+// fontconfig keeps pieces of its parsed configuration for the life of the
+// process, which a leak checker reports at exit; weak, so that a program with
+// suppressions of its own keeps them.
+extern "C" __attribute__((weak, used)) const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
+}

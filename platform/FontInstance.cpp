@@ -22,7 +22,9 @@ namespace {
 constexpr int kDefaultCellHeight = 16;
 // Larger fonts are drawn at this em size; keeps glyph images within reason
 // whatever a font record asks for.
-constexpr double kMaxEmPixels = 4096;
+constexpr double kMaxEmPixels = 8192;
+// Above this em size glyphs are not cached but drawn straight into the clip.
+constexpr double kDirectEmPixels = 512;
 constexpr size_t kInstanceCapacity = 32;
 constexpr size_t kImageBudgetBytes = 64u << 20;
 constexpr int kMaxFallbackQueries = 48;
@@ -126,6 +128,8 @@ public:
         return engine;
     }
 
+    FT_Library Library() const { return fLibrary; }
+
     FT_Face Face(const std::string& path, int index) {
         const auto key = std::make_pair(path, index);
         auto it = fFaces.find(key);
@@ -223,6 +227,10 @@ TFontInstance::TFontInstance(TFontEngine& engine, const TLogFontA& key)
 }
 
 TFontInstance::~TFontInstance() = default;
+
+bool TFontInstance::DrawsDirect() const {
+    return fEmPixels > kDirectEmPixels;
+}
 
 bool TFontInstance::AddSlot(const std::string& path, int index) {
     FT_Face face = fEngine.Face(path, index);
@@ -390,10 +398,7 @@ int TFontInstance::Advance(char32_t c) {
     return Lookup(c).Advance;
 }
 
-TGlyphImagePtr TFontInstance::Image(char32_t c) {
-    TChar& ch = Lookup(c);
-    if (ch.Rendered || ch.Slot < 0) return ch.Image;
-    ch.Rendered = true;
+FT_GlyphSlot TFontInstance::LoadGlyph(const TChar& ch) {
     TSlot& slot = *fSlots[static_cast<size_t>(ch.Slot)];
     FT_Face face = slot.Face;
     FT_Activate_Size(slot.Size);
@@ -414,8 +419,17 @@ TGlyphImagePtr TFontInstance::Image(char32_t c) {
     FT_Set_Transform(face, nullptr, nullptr);
     if (!loaded) return nullptr;
     FT_GlyphSlot g = face->glyph;
-    if (g->format == FT_GLYPH_FORMAT_OUTLINE && slot.Embolden != 0)
-        FT_Outline_Embolden(&g->outline, slot.Embolden);
+    if (g->format != FT_GLYPH_FORMAT_OUTLINE) return nullptr;
+    if (slot.Embolden != 0) FT_Outline_Embolden(&g->outline, slot.Embolden);
+    return g;
+}
+
+TGlyphImagePtr TFontInstance::Image(char32_t c) {
+    TChar& ch = Lookup(c);
+    if (ch.Rendered || ch.Slot < 0) return ch.Image;
+    ch.Rendered = true;
+    FT_GlyphSlot g = LoadGlyph(ch);
+    if (g == nullptr) return nullptr;
     if (FT_Render_Glyph(g, fBilevel ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL) != 0)
         return nullptr;
     const FT_Bitmap& bm = g->bitmap;
@@ -441,6 +455,56 @@ TGlyphImagePtr TFontInstance::Image(char32_t c) {
     ch.Image = image;
     fEngine.NoteImageBytes(image->Coverage.size());
     return ch.Image;
+}
+
+namespace {
+
+struct TSpanTarget {
+    const std::function<void(int, int, int, uint8_t)>* Span;
+    int Left;
+    int Top;
+    bool Bilevel;
+};
+
+void DirectSpans(int y, int count, const FT_Span* spans, void* user) {
+    const auto& t = *static_cast<const TSpanTarget*>(user);
+    // Rows were flipped: FreeType row y is device row Top - y - 1.
+    const int row = t.Top - y - 1;
+    for (int i = 0; i < count; ++i) {
+        uint8_t coverage = spans[i].coverage;
+        if (t.Bilevel) coverage = coverage >= 128 ? 255 : 0;
+        if (coverage != 0) (*t.Span)(row, t.Left + spans[i].x, spans[i].len, coverage);
+    }
+}
+
+} // namespace
+
+void TFontInstance::RenderDirect(char32_t c, int originX, int originY, const TRect& clip,
+                                 const std::function<void(int, int, int, uint8_t)>& span) {
+    TChar& ch = Lookup(c);
+    if (ch.Slot < 0 || clip.IsEmpty()) return;
+    FT_GlyphSlot g = LoadGlyph(ch);
+    if (g == nullptr) return;
+    FT_BBox box;
+    FT_Outline_Get_CBox(&g->outline, &box);
+    // The glyph's box on the device, cut to the clip; spans are relative to it.
+    const int64_t left = std::max<int64_t>(clip.Left, originX + (box.xMin >> 6) - 1);
+    const int64_t right = std::min<int64_t>(clip.Right, originX + (box.xMax >> 6) + 2);
+    const int64_t top = std::max<int64_t>(clip.Top, originY - (box.yMax >> 6) - 2);
+    const int64_t bottom = std::min<int64_t>(clip.Bottom, originY - (box.yMin >> 6) + 1);
+    if (left >= right || top >= bottom || right - left > 30000 || bottom - top > 30000) return;
+    // Outline in coordinates relative to (left, top) with y up: device row r
+    // is FreeType row top - r - 1.
+    FT_Outline_Translate(&g->outline, static_cast<FT_Pos>((originX - left) * 64),
+                         static_cast<FT_Pos>((top - originY) * 64));
+    TSpanTarget target{&span, static_cast<int>(left), 0, fBilevel};
+    FT_Raster_Params params{};
+    params.flags = FT_RASTER_FLAG_AA | FT_RASTER_FLAG_DIRECT | FT_RASTER_FLAG_CLIP;
+    params.gray_spans = DirectSpans;
+    params.user = &target;
+    params.clip_box = {0, -static_cast<FT_Pos>(bottom - top), static_cast<FT_Pos>(right - left), 0};
+    target.Top = static_cast<int>(top);
+    FT_Outline_Render(fEngine.Library(), &g->outline, &params);
 }
 
 TFontInstancePtr FontInstanceFor(const TLogFontA& logFont) {

@@ -5,14 +5,18 @@
 // shared between threads) and come from FontInstanceFor(); hold the returned
 // pointer only for the duration of one drawing or measuring call.
 
+#include "platform/Geometry.h"
 #include "platform/LogFont.h"
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
+
+struct FT_GlyphSlotRec_; // FreeType's glyph slot
 
 namespace vellinor {
 
@@ -78,6 +82,12 @@ public:
     int Advance(char32_t c);
     // Its coverage, rendered on first use; null for blank glyphs.
     TGlyphImagePtr Image(char32_t c);
+    // Very large fonts are not cached: their glyphs go straight to the clip.
+    bool DrawsDirect() const;
+    // Calls span(y, x, n, coverage) for the glyph's runs inside clip, the pen
+    // position on the baseline at (originX, originY).
+    void RenderDirect(char32_t c, int originX, int originY, const TRect& clip,
+                      const std::function<void(int, int, int, uint8_t)>& span);
 
 private:
     friend class TFontEngine;
@@ -85,6 +95,7 @@ private:
     struct TChar;
     TFontInstance(TFontEngine& engine, const TLogFontA& key);
     TChar& Lookup(char32_t c);
+    ::FT_GlyphSlotRec_* LoadGlyph(const TChar& ch);
     int SlotForChar(char32_t c, uint32_t& glyph);
     bool AddSlot(const std::string& path, int index);
     size_t DropImages();

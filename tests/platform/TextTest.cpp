@@ -318,6 +318,22 @@ TEST(TextDrawing, EscapementTurnsTheBaselineCounterClockwise) {
     EXPECT_NEAR(ink.Height(), c.TextWidth("Vertical"), 6);
 }
 
+TEST(TextDrawing, VeryLargeFontsDrawOnlyWhatTheClipShows) {
+    // 1000 pixels per em: glyphs are rendered straight into the clip, not cached.
+    TPlatformBitmap b(100, 100, 24);
+    Fill(b, clWhite);
+    TCanvas& c = b.Canvas();
+    UseFont(c, "Times New Roman", -1000);
+    ASSERT_TRUE(FontInstanceFor(c.Font().LogFont())->DrawsDirect());
+    c.Brush().Style = bsClear;
+    c.SetTextAlign(TA_BASELINE);
+    c.TextOut(-60, 80, "H"); // the left stem of the H, standing on y = 80
+    const TRect ink = ChangedBounds(b, clWhite);
+    EXPECT_EQ(ink.Top, 0);
+    EXPECT_EQ(ink.Bottom, 80);
+    EXPECT_GT(test::CountColor(b, clBlack), 2000);
+}
+
 TEST(TextDrawing, UnderlineAndStrikeOutRunAlongTheAdvance) {
     TPlatformBitmap b(200, 50, 24);
     Fill(b, clWhite);
