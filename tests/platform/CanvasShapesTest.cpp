@@ -267,10 +267,7 @@ TEST_F(CanvasShapes, ArcsChordsAndPiesStayOnTheirSide) {
 
 TEST_F(CanvasShapes, IndexedTargetsUseTheirColourTables) {
     TPlatformBitmap grey(4, 2, 8);
-    std::vector<TRGB> ramp(256);
-    for (int i = 0; i < 256; ++i)
-        ramp[static_cast<size_t>(i)] = MakeRGB(i, i, i);
-    grey.SetColorTable(ramp);
+    test::SetGreyRamp(grey);
     grey.Canvas().Brush().Color = 0x02404040; // palette-relative grey 64
     grey.Canvas().FillRect(Rect(0, 0, 2, 1));
     grey.Canvas().Brush().Color = kYellow;

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace vellinor::test {
 
@@ -54,6 +55,16 @@ inline std::string RowPicture(const TPlatformBitmap& b, int y, int x0, int x1, T
     for (int x = x0; x < x1; ++x)
         s += PixelColor(b, x, y) == ink ? '#' : '.';
     return s;
+}
+
+// An 8-bit bitmap whose colour table is the grey ramp (entry i = i, i, i), as
+// the alpha planes are.
+inline void SetGreyRamp(TPlatformBitmap& b) {
+    std::vector<TRGB> ramp(256);
+    for (int i = 0; i < 256; ++i)
+        ramp[static_cast<size_t>(i)] =
+            MakeRGB(static_cast<uint8_t>(i), static_cast<uint8_t>(i), static_cast<uint8_t>(i));
+    b.SetColorTable(ramp);
 }
 
 inline bool SamePixels(const TPlatformBitmap& a, const TPlatformBitmap& b) {

@@ -263,10 +263,7 @@ TEST(TextDrawing, CharactersTheFaceLacksComeFromAFallbackFace) {
 
 TEST(TextDrawing, EightBitGreyPassWritesTheExactOpacityUnderFullCoverage) {
     TPlatformBitmap alpha(120, 80, 8);
-    std::vector<TRGB> ramp(256);
-    for (int i = 0; i < 256; ++i)
-        ramp[static_cast<size_t>(i)] = MakeRGB(i, i, i);
-    alpha.SetColorTable(ramp);
+    test::SetGreyRamp(alpha);
     TCanvas& c = alpha.Canvas();
     UseFont(c, "Times New Roman", 80, fsBold);
     c.Brush().Style = bsClear;
