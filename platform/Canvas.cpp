@@ -405,7 +405,7 @@ void TCanvas::PolyBezier(std::span<const TPoint> points) {
         int64_t phase = 0;
         CosmeticOutline(p, false, phase, outline);
         const TPoint last = p.back();
-        if (EffectiveClip().Contains(last) && phase >= 0) {
+        if (EffectiveClip().Contains(last)) {
             outline.On.push_back({last.Y, last.X, last.X + 1});
             NormalizeSpans(outline.On);
         }
