@@ -1,6 +1,7 @@
 #include "image/PixelRowConversion.h"
 
 #include "image/ColorConversions.h"
+#include "image/PixelRowSimd.h"
 
 #include <algorithm>
 #include <bit>
@@ -58,7 +59,9 @@ TRGB Gray(uint8_t v) {
 }
 
 void GrayFromRGB24(const uint8_t* src, uint8_t* dst, int width) {
-    for (int x = 0; x < width; ++x, src += 3) {
+    const int done = simd::GrayFromRGB24(src, dst, width);
+    src += 3 * done;
+    for (int x = done; x < width; ++x, src += 3) {
         const uint32_t sum = 21u * src[2] + 71u * src[1] + 8u * src[0];
         dst[x] = static_cast<uint8_t>(sum / 100u);
     }
@@ -67,7 +70,7 @@ void GrayFromRGB24(const uint8_t* src, uint8_t* dst, int width) {
 // Whole words are moved; the last pixel separately, so that no byte past the
 // row is touched.
 void RGB24ToRGB32(const uint8_t* src, uint8_t* dst, int width) {
-    int x = 0;
+    int x = simd::RGB24ToRGB32(src, dst, width);
     for (; x + 1 < width; ++x)
         Store<uint32_t>(dst + 4 * x, Load<uint32_t>(src + 3 * x) | 0xFF000000u);
     if (x < width) {
@@ -77,7 +80,7 @@ void RGB24ToRGB32(const uint8_t* src, uint8_t* dst, int width) {
 }
 
 void RGB32ToRGB24(const uint8_t* src, uint8_t* dst, int width) {
-    int x = 0;
+    int x = simd::RGB32ToRGB24(src, dst, width);
     for (; x + 1 < width; ++x)
         Store<uint32_t>(dst + 3 * x, Load<uint32_t>(src + 4 * x));
     if (x < width) std::memcpy(dst + 3 * x, src + 4 * x, 3);

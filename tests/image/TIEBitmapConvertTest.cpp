@@ -425,6 +425,45 @@ TEST(ConvertOnPlatform, FormatsThePlatformCannotHoldMoveToMemory) {
     EXPECT_EQ(empty.AsVclBitmap()->BitCount(), 1);
 }
 
+// Pictures of a megabyte and more are converted inside their own block, both
+// to shorter and to longer rows.
+TEST(ConvertTo, LargePicturesConvertedInTheirOwnBlock) {
+    constexpr int kW = 1031, kH = 1021; // ie8g rows alone take more than a megabyte
+    TIEBitmap b(kW, kH, ie24RGB);
+    auto pattern = [](int x, int y) {
+        return MakeRGB(static_cast<uint8_t>(x * 3 + y), static_cast<uint8_t>(x ^ y),
+                       static_cast<uint8_t>(y * 5 - x));
+    };
+    for (int y = 0; y < kH; ++y) {
+        auto* row = reinterpret_cast<TRGB*>(b.Row(y));
+        for (int x = 0; x < kW; ++x)
+            row[x] = pattern(x, y);
+    }
+    b.SetAlpha(kW - 1, kH - 1, 6);
+    auto expectEverywhere = [&](auto&& expected) {
+        for (int y = 0; y < kH; ++y)
+            for (int x = 0; x < kW; ++x)
+                if (!expected(x, y)) {
+                    ADD_FAILURE() << PixelFormatName(b.PixelFormat()) << " at " << x << "," << y;
+                    return;
+                }
+    };
+    b.ConvertTo(ie32RGB);
+    expectEverywhere([&](int x, int y) {
+        const TRGB c = pattern(x, y);
+        return b.GetDword(x, y) == (0xFF000000u | c.r << 16 | c.g << 8 | c.b);
+    });
+    b.ConvertTo(ie24RGB);
+    expectEverywhere([&](int x, int y) { return b.GetRGB(x, y) == pattern(x, y); });
+    b.ConvertTo(ie8g);
+    b.ConvertTo(ie16g); // widens through a copy of each row
+    b.ConvertTo(ieRGB48);
+    b.ConvertTo(ie8g);
+    expectEverywhere([&](int x, int y) { return b.GetByte(x, y) == GrayLevel(pattern(x, y)); });
+    EXPECT_EQ(b.GetAlpha(kW - 1, kH - 1), 6);
+    EXPECT_EQ(b.Row(0), b.Row(kH - 1) + static_cast<ptrdiff_t>(b.RowBytes()) * (kH - 1));
+}
+
 // Conversions through every storage kind keep pixels and the alpha plane.
 class ConvertStorage : public ::testing::TestWithParam<test::StorageKind> {
 protected:
