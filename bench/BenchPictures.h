@@ -84,29 +84,64 @@ struct TBenchPicture {
     std::string description;
 };
 
-// The picture of width x height; `photo` asks for the tiled corpus photo.
-inline TBenchPicture MakePicture(int width, int height, bool photo) {
+enum class TPictureKind { TiledPhoto, ScaledPhoto, Synthetic };
+
+// The corpus photo used for the photo pictures.
+inline const char* kBenchPhoto = "jpeg/junk_jpeg_header.jpg";
+
+inline bool HasBenchPhoto() {
+    int w = 0, h = 0;
+    std::vector<uint8_t> rgba;
+    return ReadReferencePam(CorpusFolder() + "/ref/" + kBenchPhoto + ".pam.gz", w, h, rgba);
+}
+
+// The picture of width x height. The tiled photo repeats its colours in every
+// part of the picture; the photo scaled up (bilinear) keeps them where they
+// were, like a real photograph of that size. Without the corpus every kind is
+// the synthetic picture.
+inline TBenchPicture MakePicture(int width, int height, TPictureKind kind) {
     TBenchPicture picture;
     picture.bitmap = std::make_unique<TIEBitmap>(width, height, ie24RGB);
     TIEBitmap& b = *picture.bitmap;
     int pw = 0, ph = 0;
     std::vector<uint8_t> rgba;
-    const std::string source = "jpeg/junk_jpeg_header.jpg";
-    if (photo && ReadReferencePam(CorpusFolder() + "/ref/" + source + ".pam.gz", pw, ph, rgba)) {
-        for (int y = 0; y < height; ++y) {
-            const int ty = (y / ph) % 2 ? ph - 1 - y % ph : y % ph;
-            auto* row = reinterpret_cast<TRGB*>(b.Row(y));
-            for (int x = 0; x < width; ++x) {
-                const int tx = (x / pw) % 2 ? pw - 1 - x % pw : x % pw;
-                const uint8_t* p = &rgba[(static_cast<size_t>(ty) * pw + tx) * 4];
-                row[x] = MakeRGB(p[0], p[1], p[2]);
-            }
-        }
-        picture.description = "corpus photo " + source + " tiled";
-    } else {
+    const bool photo =
+        kind != TPictureKind::Synthetic &&
+        ReadReferencePam(CorpusFolder() + "/ref/" + kBenchPhoto + ".pam.gz", pw, ph, rgba);
+    if (!photo) {
         PaintSynthetic(b);
-        picture.description = photo ? "synthetic (corpus not found)" : "synthetic gradients+noise";
+        picture.description = "synthetic gradients and noise";
+        return picture;
     }
+    auto at = [&](int x, int y, int c) {
+        return static_cast<double>(rgba[(static_cast<size_t>(y) * pw + x) * 4 + c]);
+    };
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<TRGB*>(b.Row(y));
+        for (int x = 0; x < width; ++x) {
+            uint8_t c[3];
+            if (kind == TPictureKind::TiledPhoto) {
+                const int tx = (x / pw) % 2 ? pw - 1 - x % pw : x % pw;
+                const int ty = (y / ph) % 2 ? ph - 1 - y % ph : y % ph;
+                for (int k = 0; k < 3; ++k)
+                    c[k] = static_cast<uint8_t>(at(tx, ty, k));
+            } else {
+                const double fx = (x + 0.5) * pw / width - 0.5, fy = (y + 0.5) * ph / height - 0.5;
+                const int x0 = std::clamp(static_cast<int>(std::floor(fx)), 0, pw - 1);
+                const int y0 = std::clamp(static_cast<int>(std::floor(fy)), 0, ph - 1);
+                const int x1 = std::min(x0 + 1, pw - 1), y1 = std::min(y0 + 1, ph - 1);
+                const double ax = std::clamp(fx - x0, 0.0, 1.0), ay = std::clamp(fy - y0, 0.0, 1.0);
+                for (int k = 0; k < 3; ++k) {
+                    const double top = at(x0, y0, k) * (1 - ax) + at(x1, y0, k) * ax;
+                    const double bottom = at(x0, y1, k) * (1 - ax) + at(x1, y1, k) * ax;
+                    c[k] = static_cast<uint8_t>(std::lround(top * (1 - ay) + bottom * ay));
+                }
+            }
+            row[x] = MakeRGB(c[0], c[1], c[2]);
+        }
+    }
+    picture.description = std::string("corpus photo ") + kBenchPhoto +
+                          (kind == TPictureKind::TiledPhoto ? ", tiled" : ", scaled up");
     return picture;
 }
 

@@ -34,7 +34,7 @@ TIEBitmap& Master(TIEPixelFormat format) {
     static std::map<TIEPixelFormat, std::unique_ptr<TIEBitmap>> masters;
     auto& slot = masters[format];
     if (!slot) {
-        slot = bench::MakePicture(kWidth, kHeight, true).bitmap;
+        slot = bench::MakePicture(kWidth, kHeight, bench::TPictureKind::ScaledPhoto).bitmap;
         slot->ConvertTo(format);
     }
     return *slot;
@@ -125,7 +125,7 @@ private:
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     std::printf("picture: %d x %d, %s\n", kWidth, kHeight,
-                bench::MakePicture(8, 8, true).description.c_str());
+                bench::MakePicture(8, 8, bench::TPictureKind::ScaledPhoto).description.c_str());
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintRatios();
