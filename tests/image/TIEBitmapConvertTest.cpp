@@ -425,6 +425,67 @@ TEST(ConvertOnPlatform, FormatsThePlatformCannotHoldMoveToMemory) {
     EXPECT_EQ(empty.AsVclBitmap()->BitCount(), 1);
 }
 
+TEST(ReadAsRGB, ColourSpacesAreConvertedBack) {
+    TIEBitmap cmyk(1, 1, ieCMYK);
+    cmyk.SetDword(0, 0, 0xC83F7FFFu); // bytes 255, 127, 63, k 200
+    EXPECT_EQ(cmyk.ReadAsRGB(0, 0), MakeRGB(200, 99, 49));
+    TIEBitmap lab(2, 1, ieCIELab);
+    lab.Row(0)[0] = 255; // L* 100, a = b = 0
+    EXPECT_EQ(lab.ReadAsRGB(0, 0), MakeRGB(255, 255, 255));
+    EXPECT_EQ(lab.ReadAsRGB(1, 0), MakeRGB(0, 0, 0));
+    // Lab bytes of a colour come back close to it.
+    TIEBitmap rgb(1, 1, ie24RGB);
+    rgb.SetRGB(0, 0, MakeRGB(200, 100, 50));
+    rgb.ConvertTo(ieCIELab);
+    const TRGB back = rgb.ReadAsRGB(0, 0);
+    EXPECT_NEAR(back.r, 200, 4);
+    EXPECT_NEAR(back.g, 100, 4);
+    EXPECT_NEAR(back.b, 50, 4);
+}
+
+TEST(CopyFromVclBitmap, ChannelPositionsOfPackedDepths) {
+    struct Case {
+        int bits;
+        uint16_t word;
+        TRGB expected;
+    };
+    for (const Case& c :
+         {Case{15, 0x7C00, MakeRGB(248, 0, 0)}, Case{15, 0x03E0, MakeRGB(0, 248, 0)},
+          Case{15, 0x001F, MakeRGB(0, 0, 248)}, Case{16, 0xF800, MakeRGB(248, 0, 0)},
+          Case{16, 0x07E0, MakeRGB(0, 252, 0)}, Case{16, 0x001F, MakeRGB(0, 0, 248)},
+          Case{16, 0xFFFF, MakeRGB(248, 252, 248)}}) {
+        TPlatformBitmap platform(2, 1, c.bits);
+        std::memcpy(platform.ScanLine(0) + 2, &c.word, 2);
+        TIEBitmap b;
+        b.CopyFromVclBitmap(platform);
+        ASSERT_EQ(b.PixelFormat(), ie24RGB);
+        EXPECT_EQ(b.GetRGB(1, 0), c.expected) << c.bits << " " << c.word;
+        EXPECT_EQ(b.GetRGB(0, 0), MakeRGB(0, 0, 0));
+        EXPECT_FALSE(b.Opaque);
+    }
+    // Four bits: the high nibble is the left pixel.
+    TPlatformBitmap nibbles(3, 1, 4);
+    nibbles.ScanLine(0)[0] = 0x9C; // VGA bright red, bright blue
+    nibbles.ScanLine(0)[1] = 0xF0;
+    TIEBitmap b;
+    b.CopyFromVclBitmap(nibbles);
+    ASSERT_EQ(b.PixelFormat(), ie8p);
+    EXPECT_EQ(b.GetByte(0, 0), 9);
+    EXPECT_EQ(b.GetByte(1, 0), 12);
+    EXPECT_EQ(b.GetByte(2, 0), 15);
+    EXPECT_EQ(b.ReadAsRGB(1, 0), MakeRGB(0, 0, 255));
+
+    // Into a platform-held bitmap, depths other than 1, 24 and 32 become 24 bits.
+    TPlatformBitmap packed(2, 1, 16);
+    std::memcpy(packed.ScanLine(0), "\xFF\xFF", 2);
+    TIEBitmap held;
+    held.Relocate(ieTBitmap);
+    held.CopyFromVclBitmap(packed);
+    EXPECT_EQ(packed.BitCount(), 24);
+    EXPECT_EQ(held.PixelFormat(), ie24RGB);
+    EXPECT_EQ(held.GetRGB(0, 0), MakeRGB(248, 252, 248));
+}
+
 // Pictures of a megabyte and more are converted inside their own block, both
 // to shorter and to longer rows.
 TEST(ConvertTo, LargePicturesConvertedInTheirOwnBlock) {
