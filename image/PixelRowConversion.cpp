@@ -63,7 +63,7 @@ void RGB24ToRGB32(const uint8_t* src, uint8_t* dst, int width) {
     for (; x + 1 < width; ++x)
         StorePixel<uint32_t>(dst + 4 * x, LoadPixel<uint32_t>(src + 3 * x) | 0xFF000000u);
     if (x < width) {
-        std::memcpy(dst + 4 * x, src + 3 * x, 3);
+        std::memmove(dst + 4 * x, src + 3 * x, 3);
         dst[4 * x + 3] = 255;
     }
 }
@@ -72,7 +72,7 @@ void RGB32ToRGB24(const uint8_t* src, uint8_t* dst, int width) {
     int x = simd::RGB32ToRGB24(src, dst, width);
     for (; x + 1 < width; ++x)
         StorePixel<uint32_t>(dst + 3 * x, LoadPixel<uint32_t>(src + 4 * x));
-    if (x < width) std::memcpy(dst + 3 * x, src + 4 * x, 3);
+    if (x < width) std::memmove(dst + 3 * x, src + 4 * x, 3);
 }
 
 template <typename Fn>

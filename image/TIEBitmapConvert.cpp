@@ -70,8 +70,11 @@ bool TIEBitmap::ConvertInPlace(TIEPixelFormat format) {
     const int64_t rowBytes = ComputeRowBytes(fWidth, format, fRowAlignment);
     if (rowBytes <= 0) return false;
     const int64_t size = rowBytes * fHeight;
-    const bool grows = rowBytes > fRowBytes;
-    if (grows) {
+    // Wider pixels can still fit the old rows' padding; they are written
+    // backwards all the same.
+    const bool grows = kIEBitsPerPixel[format] > fBitsPerPixel;
+    if (!grows && rowBytes > fRowBytes) return false;
+    if (rowBytes > fRowBytes) {
         if (size > MinFileSize) return false;
         const ptrdiff_t offset = fStart - fBlock.Data();
         if (!fBlock.Grow(static_cast<size_t>(size) + 128)) return false;

@@ -329,6 +329,7 @@ TEST(ConvertTo, SameFormatNullTargetAndAlphaPlane) {
     b.ConvertTo(ie24RGB);
     EXPECT_EQ(b.Row(1), row); // nothing was done
     b.ConvertTo(ie32RGB);
+    EXPECT_EQ(b.GetDword(2, 1), 0xFF010203u);
     EXPECT_EQ(b.GetAlpha(2, 1), 77);
     EXPECT_EQ(b.AlphaPlane()->Width(), 3);
     b.ConvertTo(ieNull);
@@ -484,6 +485,36 @@ TEST(CopyFromVclBitmap, ChannelPositionsOfPackedDepths) {
     EXPECT_EQ(packed.BitCount(), 24);
     EXPECT_EQ(held.PixelFormat(), ie24RGB);
     EXPECT_EQ(held.GetRGB(0, 0), MakeRGB(248, 252, 248));
+}
+
+// ConvertTo works inside the bitmap's own block where it can; converting into
+// a separate bitmap must give the same pixels for every pair of formats, also
+// where wider pixels still fit the padding of the old rows.
+TEST(ConvertTo, InPlaceAgreesWithConvertingIntoAnotherBitmap) {
+    uint32_t seed = 1;
+    for (int from = ie1g; from < kPixelFormatCount; ++from) {
+        for (int to = ie1g; to < kPixelFormatCount; ++to) {
+            for (int width : {1, 3, 5, 7}) {
+                SCOPED_TRACE(::testing::Message()
+                             << PixelFormatName(TIEPixelFormat(from)) << " -> "
+                             << PixelFormatName(TIEPixelFormat(to)) << " width " << width);
+                TIEBitmap source(width, 3, TIEPixelFormat(from));
+                for (int y = 0; y < 3; ++y)
+                    for (int64_t i = 0; i < source.PackedRowBytes(); ++i) {
+                        seed = seed * 1664525u + 1013904223u;
+                        source.Row(y)[i] = static_cast<uint8_t>(seed >> 24);
+                    }
+                if (from == ie32f) source.FillArea(0, 1, width - 1, 1, 0.25); // some real values
+                TIEBitmap separate(width, 3, TIEPixelFormat(to));
+                separate.ConvertPixelsFrom(source);
+                source.ConvertTo(TIEPixelFormat(to));
+                ASSERT_EQ(source.PixelFormat(), to);
+                const auto bytes = static_cast<size_t>(source.PackedRowBytes());
+                for (int y = 0; y < 3; ++y)
+                    ASSERT_EQ(std::memcmp(source.Row(y), separate.Row(y), bytes), 0) << "row " << y;
+            }
+        }
+    }
 }
 
 // Pictures of a megabyte and more are converted inside their own block, both
