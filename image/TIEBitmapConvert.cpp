@@ -58,7 +58,8 @@ void TIEBitmap::ConvertTo(TIEPixelFormat format) {
 // rewritten from the lowest address up, so each new row only covers bytes
 // already read. Rows get longer: the block grows first and rows are rewritten
 // from the highest address down, each source row copied aside before its new
-// row overwrites it.
+// row overwrites it (ie24RGB -> ie32RGB is written from its last pixel back
+// instead, which needs no copy).
 bool TIEBitmap::ConvertInPlace(TIEPixelFormat format) {
     if (fLocation != ieMemory || fStart == nullptr || !fFragments.empty() || fFile.Active()) {
         return false;
