@@ -1,0 +1,14 @@
+// The one list of built-in codecs. A new codec adds its Register...Codec()
+// call here (and nothing anywhere else in io/): a static library drops
+// objects nothing refers to, so codecs cannot register themselves.
+
+#include "io/ImageCodec.h"
+#include "io/bmp/BmpCodec.h"
+
+namespace vellinor {
+
+void RegisterBuiltInCodecs() {
+    RegisterBmpCodec();
+}
+
+} // namespace vellinor
