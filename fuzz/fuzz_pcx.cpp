@@ -1,12 +1,9 @@
-// The PCX and DCX readers on arbitrary bytes: a full read, a parameters-only
-// read, and a DCX read of a page chosen by the input's length. Pictures that
-// load are written back, so odd headers reach the writer as well.
+// libFuzzer target: the PCX and DCX readers through the front end (full
+// reads and parameters-only reads, a DCX page chosen by the input's length),
+// then the PCX writer on what was read.
 
 #include "image/TIEBitmap.h"
-#include "io/TIOParamsVals.h"
-#include "io/TIOProgressRec.h"
-#include "io/pcx/DcxCodec.h"
-#include "io/pcx/PcxCodec.h"
+#include "io/TIEImageIO.h"
 #include "platform/BufferedStream.h"
 #include "platform/Stream.h"
 
@@ -16,39 +13,22 @@
 
 using namespace vellinor;
 
-namespace {
-
-void WriteBack(TIEBitmap& bitmap, TIOParamsVals& params) {
-    if (bitmap.IsVoid() || int64_t{bitmap.Width()} * bitmap.Height() > 64 * 64) return;
-    bool abort = false;
-    TIOProgressRec progress;
-    progress.AbortFlagRef = &abort;
-    TCountingStream sink;
-    WritePcxStream(sink, bitmap, params, progress);
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::span<const uint8_t> bytes(data, size);
-    for (const bool preview : {false, true}) {
+    for (const TIOFormatId format : {iofPCX, iofDCX}) {
+        TIEImageIO io;
+        io.Params().SetFrameIndex(static_cast<int32_t>(size % 5) - 1);
+        io.LoadBuffer(bytes, format);
+        TIEBitmap& bitmap = *io.IEBitmap();
+        if (!io.AbortFlag && !bitmap.IsVoid() &&
+            static_cast<int64_t>(bitmap.Width()) * bitmap.Height() <= 250'000) {
+            // Whatever was read can be written, at the depth the file had.
+            io.Params().PcxCompression = static_cast<uint8_t>(size & 1);
+            TCountingStream sink;
+            io.SaveStreamByFormat(sink, iofPCX);
+        }
         TSpanStream stream(bytes);
-        TIEBitmap bitmap;
-        TIOParamsVals params;
-        bool abort = false;
-        TIOProgressRec progress;
-        progress.AbortFlagRef = &abort;
-        ReadPcxStream(stream, bitmap, params, preview, progress, static_cast<int64_t>(size));
-        if (!preview && !abort) WriteBack(bitmap, params);
+        io.ReadStreamParamsByFormat(stream, format);
     }
-    TSpanStream stream(bytes);
-    if (!IsDcxStream(stream)) return 0;
-    TIEBitmap bitmap;
-    TIOParamsVals params;
-    params.SetFrameIndex(static_cast<int32_t>(size % 5) - 1);
-    bool abort = false;
-    TIOProgressRec progress;
-    progress.AbortFlagRef = &abort;
-    ReadDcxStream(stream, bitmap, params, false, progress);
     return 0;
 }
