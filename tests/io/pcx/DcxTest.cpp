@@ -12,6 +12,7 @@
 namespace vellinor {
 namespace {
 
+using testing::TFlagged;
 using testing::TPcxFixture;
 using Bytes = std::vector<uint8_t>;
 
@@ -21,11 +22,9 @@ void AddPage(TMemoryStream& dcx, int width, int frameIndex) {
     page.FillAll(0);
     TIOParamsVals params;
     params.SetFrameIndex(frameIndex);
-    bool aborted = false;
-    TIOProgressRec progress;
-    progress.AbortFlagRef = &aborted;
-    WriteDcxStream(dcx, page, params, progress);
-    ASSERT_FALSE(aborted);
+    TFlagged run;
+    WriteDcxStream(dcx, page, params, run.Progress);
+    ASSERT_FALSE(run.Aborted);
 }
 
 struct TPage {
@@ -40,10 +39,10 @@ TPage ReadPage(TStream& dcx, int frameIndex) {
     TIOParamsVals params;
     params.SetFrameIndex(frameIndex);
     TPage page;
-    TIOProgressRec progress;
-    progress.AbortFlagRef = &page.Aborted;
+    TFlagged run;
     dcx.Seek(0, TSeekOrigin::soBeginning);
-    ReadDcxStream(dcx, bitmap, params, false, progress);
+    ReadDcxStream(dcx, bitmap, params, false, run.Progress);
+    page.Aborted = run.Aborted;
     page.Width = bitmap.Width();
     page.FrameIndex = params.FrameIndex();
     page.FrameCount = params.FrameCount();
@@ -84,11 +83,9 @@ TEST(DcxWriter, RefusesAStreamThatIsNoDcxAndLeavesIt) {
     TMemoryStream stream(content);
     TIEBitmap page(2, 2, ie24RGB);
     TIOParamsVals params;
-    bool aborted = false;
-    TIOProgressRec progress;
-    progress.AbortFlagRef = &aborted;
-    WriteDcxStream(stream, page, params, progress);
-    EXPECT_TRUE(aborted);
+    TFlagged run;
+    WriteDcxStream(stream, page, params, run.Progress);
+    EXPECT_TRUE(run.Aborted);
     EXPECT_EQ(stream.Data(), content);
 }
 
@@ -98,12 +95,10 @@ TEST(DcxWriter, WritesIntoACountingStream) {
     TIEBitmap page(9, 2, ie24RGB);
     page.FillAll(0);
     TIOParamsVals params;
-    bool aborted = false;
-    TIOProgressRec progress;
-    progress.AbortFlagRef = &aborted;
+    TFlagged run;
     TCountingStream counter;
-    WriteDcxStream(counter, page, params, progress);
-    EXPECT_FALSE(aborted);
+    WriteDcxStream(counter, page, params, run.Progress);
+    EXPECT_FALSE(run.Aborted);
     EXPECT_EQ(counter.Size(), stored.Size());
 }
 
@@ -145,11 +140,9 @@ TEST(DcxReader, PageEndsAtTheNextLargerOffsetWhateverTheTableOrder) {
         TIEBitmap bitmap;
         TIOParamsVals params;
         params.SetFrameIndex(index);
-        bool aborted = false;
-        TIOProgressRec progress;
-        progress.AbortFlagRef = &aborted;
-        ReadDcxStream(stream, bitmap, params, false, progress);
-        ASSERT_FALSE(aborted);
+        TFlagged run;
+        ReadDcxStream(stream, bitmap, params, false, run.Progress);
+        ASSERT_FALSE(run.Aborted);
         EXPECT_EQ(bitmap.GetRGB(0, 0), MakeRGB(static_cast<uint8_t>(red), 0, 0)) << index;
     }
 }
@@ -183,11 +176,9 @@ TEST(DcxCheck, AcceptsOnlyTablesInsideTheStreamAndRestoresThePosition) {
         EXPECT_EQ(stream.Position(), 0) << c.Name;
         TIEBitmap bitmap;
         TIOParamsVals params;
-        bool aborted = false;
-        TIOProgressRec progress;
-        progress.AbortFlagRef = &aborted;
-        ReadDcxStream(stream, bitmap, params, false, progress);
-        EXPECT_TRUE(aborted) << c.Name;
+        TFlagged run;
+        ReadDcxStream(stream, bitmap, params, false, run.Progress);
+        EXPECT_TRUE(run.Aborted) << c.Name;
     }
 
     // A table of no pages passes the check but has nothing to read.

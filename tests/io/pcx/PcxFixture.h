@@ -66,19 +66,27 @@ struct TPcxFixture {
     }
 };
 
+// A progress record wired to its own abort flag.
+struct TFlagged {
+    bool Aborted = false;
+    TIOProgressRec Progress;
+    TFlagged() { Progress.AbortFlagRef = &Aborted; }
+    TFlagged(const TFlagged&) = delete;
+    TFlagged& operator=(const TFlagged&) = delete;
+};
+
 // The outcome of one ReadPcxStream call.
 struct TPcxRead {
     TIEBitmap Bitmap;
     TIOParamsVals Params;
-    bool Aborted = false;
+    TFlagged Run;
+    bool Aborted() const { return Run.Aborted; }
 };
 
 inline std::unique_ptr<TPcxRead> ReadPcx(const std::vector<uint8_t>& bytes, bool preview = false) {
     auto read = std::make_unique<TPcxRead>();
     TMemoryStream stream(bytes);
-    TIOProgressRec progress;
-    progress.AbortFlagRef = &read->Aborted;
-    ReadPcxStream(stream, read->Bitmap, read->Params, preview, progress,
+    ReadPcxStream(stream, read->Bitmap, read->Params, preview, read->Run.Progress,
                   static_cast<int64_t>(bytes.size()));
     return read;
 }
@@ -87,11 +95,9 @@ inline std::unique_ptr<TPcxRead> ReadPcx(const std::vector<uint8_t>& bytes, bool
 inline std::vector<uint8_t> WritePcx(TIEBitmap& bitmap, TIOParamsVals& params,
                                      bool* aborted = nullptr) {
     TMemoryStream out;
-    bool abort = false;
-    TIOProgressRec progress;
-    progress.AbortFlagRef = &abort;
-    WritePcxStream(out, bitmap, params, progress);
-    if (aborted != nullptr) *aborted = abort;
+    TFlagged run;
+    WritePcxStream(out, bitmap, params, run.Progress);
+    if (aborted != nullptr) *aborted = run.Aborted;
     return out.Data();
 }
 

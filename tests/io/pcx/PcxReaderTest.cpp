@@ -11,6 +11,7 @@ namespace vellinor {
 namespace {
 
 using testing::ReadPcx;
+using testing::TFlagged;
 using testing::TPcxFixture;
 using Bytes = std::vector<uint8_t>;
 
@@ -42,7 +43,7 @@ TEST(PcxReader, FourOneBitPlanesReadAsSixteenColours) {
         f.Data.insert(f.Data.end(), line.begin(), line.end());
     }
     auto r = ReadPcx(f.Bytes());
-    ASSERT_FALSE(r->Aborted);
+    ASSERT_FALSE(r->Aborted());
     EXPECT_EQ(r->Bitmap.PixelFormat(), ie24RGB);
     EXPECT_EQ(r->Params.BitsPerSample, 4);
     EXPECT_EQ(r->Params.SamplesPerPixel, 1);
@@ -64,7 +65,7 @@ TEST(PcxReader, EightBitFileTakesItsPaletteFromTheEnd) {
         f.LongPalette[static_cast<size_t>(3 * i + 2)] = static_cast<uint8_t>(90 + i); // blue
     }
     auto r = ReadPcx(f.Bytes());
-    ASSERT_FALSE(r->Aborted);
+    ASSERT_FALSE(r->Aborted());
     EXPECT_EQ(r->Params.BitsPerSample, 8);
     EXPECT_EQ(r->Params.SamplesPerPixel, 1);
     ASSERT_EQ(r->Params.PaletteCount(), 256);
@@ -89,11 +90,9 @@ TEST(PcxReader, PaletteThatWouldLieBeforeTheHeaderIsNotReadFromThere) {
     stream.Seek(1000, TSeekOrigin::soBeginning);
     TIEBitmap bitmap;
     TIOParamsVals params;
-    bool aborted = false;
-    TIOProgressRec progress;
-    progress.AbortFlagRef = &aborted;
-    ReadPcxStream(stream, bitmap, params, false, progress, static_cast<int64_t>(pcx.size()));
-    ASSERT_FALSE(aborted);
+    TFlagged run;
+    ReadPcxStream(stream, bitmap, params, false, run.Progress, static_cast<int64_t>(pcx.size()));
+    ASSERT_FALSE(run.Aborted);
     // Without a palette the bytes are grey levels.
     EXPECT_EQ(bitmap.GetRGB(0, 0), MakeRGB(200, 200, 200));
     EXPECT_EQ(bitmap.GetRGB(1, 0), MakeRGB(7, 7, 7));
@@ -108,7 +107,7 @@ TEST(PcxReader, OtherSinglePlaneAndThreePlaneLayouts) {
     bw.BytesPerLine = 2;
     bw.Data = {0xA5, 0xC1, 0xFF};
     auto r1 = ReadPcx(bw.Bytes());
-    ASSERT_FALSE(r1->Aborted);
+    ASSERT_FALSE(r1->Aborted());
     ASSERT_EQ(r1->Bitmap.PixelFormat(), ie1g);
     EXPECT_EQ(r1->Params.PaletteCount(), 2);
     const bool expected[10] = {1, 0, 1, 0, 0, 1, 0, 1, 1, 1};
@@ -123,7 +122,7 @@ TEST(PcxReader, OtherSinglePlaneAndThreePlaneLayouts) {
     nib.BytesPerLine = 2;
     nib.Data = {0x1F, 0x70};
     auto r4 = ReadPcx(nib.Bytes());
-    ASSERT_FALSE(r4->Aborted);
+    ASSERT_FALSE(r4->Aborted());
     EXPECT_EQ(r4->Params.BitsPerSample, 4);
     EXPECT_EQ(r4->Params.PaletteCount(), 16);
     EXPECT_EQ(r4->Bitmap.GetRGB(0, 0), ShortColor(1));
@@ -138,7 +137,7 @@ TEST(PcxReader, OtherSinglePlaneAndThreePlaneLayouts) {
     rgb.BytesPerLine = 4;
     rgb.Data = {10, 11, 0xC3, 12, 21, 22, 0, 30, 31, 32, 0};
     auto r24 = ReadPcx(rgb.Bytes());
-    ASSERT_FALSE(r24->Aborted);
+    ASSERT_FALSE(r24->Aborted());
     EXPECT_EQ(r24->Params.SamplesPerPixel, 3);
     EXPECT_EQ(r24->Params.PaletteCount(), 0);
     EXPECT_EQ(r24->Bitmap.GetRGB(0, 0), MakeRGB(10, 12, 30));
@@ -162,7 +161,7 @@ TEST(PcxReader, ResolutionsWithAZeroBecomeTheDefaultTogether) {
         f.VerticalDpi = c.Y;
         f.Data = {1, 2};
         auto r = ReadPcx(f.Bytes());
-        ASSERT_FALSE(r->Aborted);
+        ASSERT_FALSE(r->Aborted());
         EXPECT_EQ(r->Params.ResolutionX(), c.ExpectedX) << c.X << " x " << c.Y;
         EXPECT_EQ(r->Params.ResolutionY(), c.ExpectedY) << c.X << " x " << c.Y;
     }
@@ -175,7 +174,7 @@ TEST(PcxReader, ReportsSizeVersionAndFrameCount) {
     f.Height = 4;
     f.BytesPerLine = 6;
     auto r = ReadPcx(f.Bytes(), true);
-    ASSERT_FALSE(r->Aborted);
+    ASSERT_FALSE(r->Aborted());
     EXPECT_TRUE(r->Bitmap.IsVoid()); // parameters only
     EXPECT_EQ(r->Params.Width, 5);
     EXPECT_EQ(r->Params.Height, 4);
@@ -218,17 +217,15 @@ TEST(PcxReader, RefusesBadHeadersAndLeavesTheBitmap) {
         r->Bitmap.Setup(1, 1, ie8g);
         const Bytes bytes = c.Fixture.Bytes();
         TMemoryStream stream(bytes);
-        TIOProgressRec progress;
-        progress.AbortFlagRef = &r->Aborted;
-        ReadPcxStream(stream, r->Bitmap, r->Params, false, progress,
+        ReadPcxStream(stream, r->Bitmap, r->Params, false, r->Run.Progress,
                       static_cast<int64_t>(bytes.size()));
-        EXPECT_TRUE(r->Aborted) << c.Name;
+        EXPECT_TRUE(r->Aborted()) << c.Name;
         EXPECT_EQ(r->Bitmap.PixelFormat(), ie8g) << c.Name;
         EXPECT_EQ(r->Bitmap.Width(), 1) << c.Name;
     }
     // A stream shorter than the header.
     auto r = ReadPcx(Bytes{10, 5, 1, 8});
-    EXPECT_TRUE(r->Aborted);
+    EXPECT_TRUE(r->Aborted());
 }
 
 TEST(PcxReader, ShortDataLeavesTheMissingRowsBlack) {
@@ -239,7 +236,7 @@ TEST(PcxReader, ShortDataLeavesTheMissingRowsBlack) {
     f.BytesPerLine = 2;
     f.Data = {0xC6, 255}; // only the first row, all white
     auto r = ReadPcx(f.Bytes());
-    ASSERT_FALSE(r->Aborted);
+    ASSERT_FALSE(r->Aborted());
     EXPECT_EQ(r->Bitmap.GetRGB(1, 0), MakeRGB(255, 255, 255));
     for (int y = 1; y < 3; ++y)
         for (int x = 0; x < 2; ++x)
@@ -254,17 +251,15 @@ TEST(PcxReader, ReportsProgressPerRowAndStopsOnAbort) {
     TMemoryStream stream(bytes);
     TIEBitmap bitmap;
     TIOParamsVals params;
-    bool aborted = false;
+    TFlagged run;
     std::vector<int> percents;
-    TIOProgressRec progress;
-    progress.AbortFlagRef = &aborted;
-    progress.ProgressProc = [&](void*, int percent) {
+    run.Progress.ProgressProc = [&](void*, int percent) {
         percents.push_back(percent);
-        if (percent >= 50) aborted = true;
+        if (percent >= 50) run.Aborted = true;
     };
-    ReadPcxStream(stream, bitmap, params, false, progress, static_cast<int64_t>(bytes.size()));
+    ReadPcxStream(stream, bitmap, params, false, run.Progress, static_cast<int64_t>(bytes.size()));
     EXPECT_EQ(percents, (std::vector<int>{0, 25, 50}));
-    EXPECT_TRUE(aborted);
+    EXPECT_TRUE(run.Aborted);
 }
 
 } // namespace

@@ -13,6 +13,7 @@ namespace vellinor {
 namespace {
 
 using testing::ReadPcx;
+using testing::TFlagged;
 using testing::WritePcx;
 using Bytes = std::vector<uint8_t>;
 
@@ -69,7 +70,7 @@ TEST(PcxWriter, RoundTripsEveryDepthRawAndRle) {
             EXPECT_EQ(h.Planes, c.FilePlanes);
             EXPECT_EQ(h.BytesPerLine % 2, 0);
             auto r = ReadPcx(file);
-            ASSERT_FALSE(r->Aborted);
+            ASSERT_FALSE(r->Aborted());
             ASSERT_EQ(r->Bitmap.Width(), 37);
             ASSERT_EQ(r->Bitmap.Height(), 9);
             for (int y = 0; y < 9; ++y)
@@ -93,7 +94,7 @@ TEST(PcxWriter, OneBitRoundTripsRawAndRle) {
         EXPECT_EQ(h.BytesPerLine, 4); // ceil(19 / 8) = 3, made even
         EXPECT_EQ(file[16 + 3], 255); // entry 1 white
         auto r = ReadPcx(file);
-        ASSERT_FALSE(r->Aborted);
+        ASSERT_FALSE(r->Aborted());
         ASSERT_EQ(r->Bitmap.PixelFormat(), ie1g);
         for (int y = 0; y < 5; ++y)
             for (int x = 0; x < 19; ++x)
@@ -109,7 +110,7 @@ TEST(PcxWriter, TwoColourPictureKeepsItsColoursInTheHeaderPalette) {
     SetDepth(params, 1, 1, 1);
     const Bytes file = WritePcx(source, params);
     auto r = ReadPcx(file);
-    ASSERT_FALSE(r->Aborted);
+    ASSERT_FALSE(r->Aborted());
     ASSERT_EQ(r->Params.PaletteCount(), 2);
     EXPECT_EQ(r->Params.Palette[0], dark); // the darker colour is 0
     EXPECT_EQ(r->Params.Palette[1], light);
@@ -199,11 +200,9 @@ TEST(PcxWriter, CountingStreamSeesTheSameBytesAsAMemoryStream) {
         SetDepth(params, bits, bits == 8 ? 3 : 1, 1);
         const Bytes file = WritePcx(source, params);
         TCountingStream counter;
-        bool aborted = false;
-        TIOProgressRec progress;
-        progress.AbortFlagRef = &aborted;
-        WritePcxStream(counter, source, params, progress);
-        EXPECT_FALSE(aborted);
+        TFlagged run;
+        WritePcxStream(counter, source, params, run.Progress);
+        EXPECT_FALSE(run.Aborted);
         EXPECT_EQ(counter.Size(), static_cast<int64_t>(file.size())) << bits;
     }
 }
