@@ -4,11 +4,15 @@
 
 #include "io/ImageCodec.h"
 #include "io/bmp/BmpCodec.h"
+#include "io/pcx/DcxCodec.h"
+#include "io/pcx/PcxCodec.h"
 
 namespace vellinor {
 
 void RegisterBuiltInCodecs() {
     RegisterBmpCodec();
+    RegisterPcxCodec();
+    RegisterDcxCodec();
 }
 
 } // namespace vellinor
