@@ -4,11 +4,13 @@
 
 #include "io/ImageCodec.h"
 #include "io/bmp/BmpCodec.h"
+#include "io/jp2/J2kCodec.h"
 
 namespace vellinor {
 
 void RegisterBuiltInCodecs() {
     RegisterBmpCodec();
+    RegisterJ2kCodecs();
 }
 
 } // namespace vellinor
