@@ -25,8 +25,10 @@ enum TJ2kFormatIndex : int { j2kJp2File = 0, j2kCodeStream = 1 };
 
 // Writes bitmap (ie24RGB or ie1g; other formats through an ie24RGB copy) at
 // the stream's position: formatIndex 0 a JP2 file, 1 a bare code stream,
-// with J2000Rate, J2000ColorSpace, J2000ProgressionOrder and BitsPerSample.
-// An ie1g bitmap sets BitsPerSample 1 and J2000ColorSpace 0 in params.
+// with J2000Rate, J2000ColorSpace, J2000ProgressionOrder and BitsPerSample
+// (8 to 16 bits per component; ie1g writes one component of 1 bit and sets
+// BitsPerSample 1 and J2000ColorSpace 0 in params). Failures of the encoder
+// or the stream raise the abort flag.
 void WriteJ2kStream(TStream& stream, TIEBitmap& bitmap, TIOParamsVals& params, int formatIndex,
                     TIOProgressRec& progress);
 

@@ -202,61 +202,105 @@ bool ReadSize(TStream& stream, int64_t start, TJ2kHeader& header) {
     return true;
 }
 
-// The main header's coding style (COD), when it comes before the first tile.
-void ReadCodingStyle(TStream& stream, int64_t start, int64_t end, TJ2kHeader& header) {
-    for (int64_t position = start; end - position >= 4;) {
-        uint8_t marker[4];
-        if (!ReadAt(stream, position, marker, 4)) return;
-        const uint16_t code = BE16(marker);
-        const uint16_t length = BE16(marker + 2);
-        if ((code >> 8) != 0xFF || code == 0xFF90 || code == 0xFFD9 || length < 2) return;
-        if (code == 0xFF52) {
-            uint8_t cod[6];
-            if (length < 2 + 6 || !stream.ReadExact(cod, 6)) return;
-            header.Layers = std::max<uint32_t>(BE16(cod + 2), 1);
-            header.Levels = cod[5];
-            return;
-        }
-        position += 2 + length;
+// A coding style segment (COD, or COC for one component) at position: the
+// layers (COD only), decomposition levels and precinct sizes it asks for.
+void ReadCodingStyle(TStream& stream, int64_t position, int64_t end, bool perComponent,
+                     TJ2kHeader& header) {
+    uint8_t segment[4 + 2 + 9 + 33];
+    const int64_t size = std::min<int64_t>(sizeof(segment), end - position);
+    if (size < 4 || !ReadAt(stream, position, segment, size)) return;
+    const int64_t length = std::min<int64_t>(2 + BE16(segment + 2), size);
+    // COC: the component index (one byte, two from 257 components), style.
+    const int styleAt = perComponent ? (header.Components.size() > 256 ? 6 : 5) : 4;
+    const int levelsAt = perComponent ? styleAt + 1 : 9;
+    if (length < levelsAt + 5) return;
+    const bool precincts = (segment[styleAt] & 1) != 0;
+    if (!perComponent) header.Layers = std::max<uint32_t>(header.Layers, BE16(segment + 6));
+    const uint32_t levels = segment[levelsAt];
+    header.Levels = std::max(header.Levels, levels);
+    if (!precincts) return;
+    for (uint32_t r = 0; r <= levels && r < header.PrecinctExponents.size(); ++r) {
+        if (levelsAt + 5 + r >= length) break;
+        const uint8_t sizes = segment[levelsAt + 5 + r]; // PPx low nibble, PPy high
+        header.PrecinctExponents[r] =
+            std::min<uint8_t>(header.PrecinctExponents[r], std::min(sizes & 0x0F, sizes >> 4));
     }
 }
 
-// Every tile-part header (SOT) in the code stream, wherever OpenJPEG may come
-// upon it: entropy-coded data never holds 0xFF followed by a byte above
-// 0x8F, so the bytes 0xFF 0x90 start a tile-part or lie inside a marker
-// segment. Notes by how much the largest claimed length (Psot) exceeds
-// kTruncationTolerance times the bytes left from its start.
-void ReadTilePartClaims(TStream& stream, int64_t start, int64_t end, TJ2kHeader& header) {
-    constexpr int64_t kChunk = 64 * 1024;
-    std::vector<uint8_t> chunk(kChunk + 1);
-    for (int64_t at = start; at < end - 1; at += kChunk) {
-        const int64_t count = std::min<int64_t>(kChunk + 1, end - at);
-        if (!ReadAt(stream, at, chunk.data(), count)) return;
-        for (int64_t i = 0; i + 1 < count; ++i) {
-            if (chunk[i] != 0xFF || chunk[i + 1] != 0x90) continue;
-            const int64_t position = at + i;
-            uint8_t sot[12];
-            if (end - position < 12 || !ReadAt(stream, position, sot, 12)) continue;
-            const uint64_t claim = BE32(sot + 6);
-            const uint64_t allowed =
-                Times(static_cast<uint64_t>(end - position), kTruncationTolerance);
-            if (claim > allowed) {
-                header.TilePartOverclaim = std::max(header.TilePartOverclaim, claim - allowed);
-            }
+// Marker segments from position up to the marker `stop` (SOT after the
+// main header, SOD in a tile-part header), noting the coding styles. Returns
+// the position of `stop`, or -1 where anything but a marker segment stands
+// in the way (OpenJPEG would search on, through bytes nobody vouched for).
+int64_t WalkSegments(TStream& stream, int64_t position, int64_t end, uint16_t stop,
+                     TJ2kHeader& header) {
+    while (end - position >= 2) {
+        uint8_t marker[4] = {};
+        const int64_t size = std::min<int64_t>(4, end - position);
+        if (!ReadAt(stream, position, marker, size)) return -1;
+        const uint16_t code = BE16(marker);
+        if (code == stop) return position;
+        const uint16_t length = BE16(marker + 2);
+        if (size < 4 || code < 0xFF30 || length < 2) return -1;
+        if (code == 0xFF52 || code == 0xFF53) {
+            ReadCodingStyle(stream, position, end, code == 0xFF53, header);
         }
+        position += 2 + length;
+    }
+    return -1;
+}
+
+// The tile-parts one after the other from the first SOT, by their lengths
+// (Psot). Notes by how far a tile-part cut short claims more than
+// kTruncationTolerance times the bytes left, and marks the stream irregular
+// where, before every tile was met, anything but a tile-part or the end of
+// the code stream follows.
+void WalkTileParts(TStream& stream, int64_t position, int64_t end, TJ2kHeader& header) {
+    std::vector<bool> seen(static_cast<size_t>(std::min<uint64_t>(header.Tiles, kMaxTiles + 1)));
+    uint64_t tilesSeen = 0;
+    while (end - position >= 2) {
+        uint8_t sot[12];
+        if (!ReadAt(stream, position, sot, 2) || BE16(sot) == 0xFFD9) return; // EOC
+        if (BE16(sot) != 0xFF90 || end - position < 12 || !stream.ReadExact(sot + 2, 10) ||
+            BE16(sot + 2) != 10) {
+            header.Irregular = tilesSeen < header.Tiles;
+            return;
+        }
+        const uint16_t tile = BE16(sot + 4);
+        if (tile < seen.size() && !seen[tile]) {
+            seen[tile] = true;
+            ++tilesSeen;
+        }
+        const uint64_t claim = BE32(sot + 6); // 0: to the end of the code stream
+        const uint64_t left = static_cast<uint64_t>(end - position);
+        if (claim != 0 && claim < 14) {
+            header.Irregular = true;
+            return;
+        }
+        const uint64_t allowed = Times(left, kTruncationTolerance);
+        if (claim > allowed) header.TilePartOverclaim = claim - allowed;
+        const int64_t partEnd = claim == 0 || claim > left ? end : position + int64_t(claim);
+        if (WalkSegments(stream, position + 12, partEnd, 0xFF93, header) < 0) {
+            header.Irregular = true;
+            return;
+        }
+        position = partEnd;
     }
 }
 
 // The code stream in [start, end). OpenJPEG reads on to the stream's end,
-// whatever the box around the code stream says: tile-parts are looked for
-// up to streamEnd.
+// whatever the box around the code stream says: the markers are walked up
+// to streamEnd.
 bool ReadCodeStream(TStream& stream, int64_t start, int64_t end, int64_t streamEnd,
                     TJ2kHeader& header) {
     if (!ReadSize(stream, start, header)) return false;
     header.CodeStreamBytes = end - start;
     const int64_t afterSize = start + 4 + 38 + 3 * int64_t(header.Components.size());
-    ReadCodingStyle(stream, afterSize, end, header);
-    ReadTilePartClaims(stream, afterSize, streamEnd, header);
+    const int64_t firstTilePart = WalkSegments(stream, afterSize, streamEnd, 0xFF90, header);
+    if (firstTilePart < 0) {
+        header.Irregular = true;
+    } else {
+        WalkTileParts(stream, firstTilePart, streamEnd, header);
+    }
     return true;
 }
 
@@ -295,7 +339,21 @@ uint64_t TJ2kHeader::DecodedSamples() const {
 }
 
 uint64_t TJ2kHeader::Packets() const {
-    return Times(Times(Tiles, Components.size()), Times(std::max<uint32_t>(Layers, 1), Levels + 1));
+    // Per tile and component: layers x the precincts of every resolution.
+    const uint64_t tileWidth = std::min<uint64_t>(TileWidth, Width());
+    const uint64_t tileHeight = std::min<uint64_t>(TileHeight, Height());
+    uint64_t precincts = 0;
+    for (const TJ2kComponentInfo& c : Components) {
+        const uint64_t width = CeilDiv(tileWidth, c.Dx), height = CeilDiv(tileHeight, c.Dy);
+        for (uint32_t r = 0; r <= Levels; ++r) {
+            const uint32_t shift = std::min<uint32_t>(Levels - r, 63);
+            const uint64_t w = (width + (uint64_t{1} << shift) - 1) >> shift;
+            const uint64_t h = (height + (uint64_t{1} << shift) - 1) >> shift;
+            const uint32_t exponent = r < PrecinctExponents.size() ? PrecinctExponents[r] : 15;
+            precincts += Times((w >> exponent) + 1, (h >> exponent) + 1);
+        }
+    }
+    return Times(Tiles, Times(std::max<uint32_t>(Layers, 1), precincts));
 }
 
 bool ReadJ2kHeader(TStream& stream, TJ2kHeader& header) {
@@ -322,7 +380,7 @@ bool J2kDecodeAcceptable(const TJ2kHeader& header) {
     const uint64_t tileComponents = Times(header.Tiles, header.Components.size());
     if (tileComponents > AtLeast(kFreeTileComponents, bytes, 1)) return false;
     if (header.Packets() > AtLeast(kFreePackets, bytes, 1)) return false;
-    if (header.TilePartOverclaim > kFreeTilePartClaim) return false;
+    if (header.Irregular || header.TilePartOverclaim > kFreeTilePartClaim) return false;
     const uint64_t samples = header.DecodedSamples();
     if (samples > kMaxSamples || samples > AtLeast(kFreeSamples, bytes, kBestSamplesPerByte)) {
         return false;

@@ -7,6 +7,7 @@
 // header's numbers, so a few hostile bytes could ask for gigabytes) and which
 // colour family the picture has.
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -19,6 +20,14 @@ enum class TJ2kContainer : uint8_t { Jp2, CodeStream };
 // Grey, RGB and YCbCr are decoded; Unsupported (CMYK, CIELab, ...) is refused.
 enum class TJ2kColorFamily : uint8_t { Gray, Rgb, YCbCr, Unsupported };
 
+// Precinct sizes (log2) of a coding style without a precinct partition, by
+// resolution.
+constexpr std::array<uint8_t, 33> kWholeResolutionPrecincts = [] {
+    std::array<uint8_t, 33> exponents{};
+    exponents.fill(15);
+    return exponents;
+}();
+
 struct TJ2kComponentInfo {
     uint32_t Width = 0; // samples, after subsampling
     uint32_t Height = 0;
@@ -29,20 +38,29 @@ struct TJ2kComponentInfo {
 };
 
 struct TJ2kHeader {
+
     TJ2kContainer Container = TJ2kContainer::CodeStream;
     // The image area on the reference grid, and the tile grid (SIZ).
     uint32_t X0 = 0, Y0 = 0, X1 = 0, Y1 = 0;
     uint32_t TileX0 = 0, TileY0 = 0, TileWidth = 0, TileHeight = 0;
     uint64_t Tiles = 0;
     std::vector<TJ2kComponentInfo> Components;
-    // Coding style of the main header (COD); 0 when it has none.
+    // The most demanding coding style of the main and tile-part headers
+    // (COD, COC):
+    // most layers, most decomposition levels, and by resolution the smallest
+    // precincts (log2 of their side; 15 is the whole resolution).
     uint32_t Layers = 0;
     uint32_t Levels = 0;
+    std::array<uint8_t, 33> PrecinctExponents = kWholeResolutionPrecincts;
     // Bytes of the code stream that are really there.
     int64_t CodeStreamBytes = 0;
-    // How far the longest tile-part claims more than kTruncationTolerance
+    // How far a tile-part cut short claims more than kTruncationTolerance
     // times the bytes left from its start (0 when none does).
     uint64_t TilePartOverclaim = 0;
+    // Something else than marker segments and tile-parts stands where
+    // OpenJPEG would look for them before every tile was met: what it would
+    // find there (it searches on) was not checked.
+    bool Irregular = false;
     // JP2 only.
     bool HasColorSpecification = false;
     TJ2kColorFamily SpecifiedFamily = TJ2kColorFamily::Rgb;
@@ -57,7 +75,8 @@ struct TJ2kHeader {
     // Samples OpenJPEG holds once decoded, all components (a palette's
     // columns included).
     uint64_t DecodedSamples() const;
-    // Packets per the main header: tiles x components x layers x resolutions.
+    // Packets at most, by the most demanding coding style: tiles x components
+    // x layers x the precincts of every resolution.
     uint64_t Packets() const;
 };
 

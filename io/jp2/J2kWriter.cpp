@@ -18,11 +18,15 @@ namespace {
 
 constexpr int kMaxResolutions = 6;
 
-// The precision written: BitsPerSample, when OpenJPEG can hold it losslessly
-// in our 8-bit to maxval scaling; else 8.
-uint32_t PrecisionOf(const TIOParamsVals& params) {
+// The precision of the components: 1 for black and white; else
+// BitsPerSample from 8 to 16. Fewer bits than 8 would throw colours away (a
+// depth left in the record by the last reader, a 4-bit palette file say, is
+// no request to quantize a colour picture, and the JPEG 2000 page offers no
+// depth to choose), more than 16 OpenJPEG codes poorly; both become 8.
+uint32_t PrecisionOf(const TIEBitmap& source, const TIOParamsVals& params) {
+    if (source.PixelFormat() == ie1g) return 1;
     const int bits = params.BitsPerSample;
-    return bits >= 1 && bits <= 16 ? static_cast<uint32_t>(bits) : 8;
+    return bits >= 8 && bits <= 16 ? static_cast<uint32_t>(bits) : 8;
 }
 
 bool HasTransparency(TIEBitmap& bitmap) {
@@ -169,7 +173,7 @@ void WriteJ2kStream(TStream& stream, TIEBitmap& bitmap, TIOParamsVals& params, i
         params.BitsPerSample = 1;
         params.J2000ColorSpace = 0;
     }
-    const uint32_t precision = PrecisionOf(params);
+    const uint32_t precision = PrecisionOf(*source, params);
     const bool gray = params.J2000ColorSpace == 0;
     const int components = gray ? 1 : HasTransparency(*source) ? 4 : 3;
     TJ2kImagePtr image = CreateImage(width, height, components, precision);

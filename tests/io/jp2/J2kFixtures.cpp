@@ -1,6 +1,7 @@
 #include "io/jp2/J2kFixtures.h"
 
 #include "io/jp2/J2kCodec.h"
+#include "io/jp2/J2kDecoder.h"
 #include "io/jp2/J2kHandles.h"
 #include "io/jp2/J2kStreamAdapter.h"
 #include "platform/Stream.h"
@@ -76,6 +77,22 @@ std::vector<uint8_t> EncodeFixture(const std::vector<TFixtureComponent>& compone
         }
     }
     return out.Data();
+}
+
+std::vector<TDecodedComponent> DecodeComponents(const std::vector<uint8_t>& bytes) {
+    TSpanStream stream{std::span<const uint8_t>(bytes)};
+    const TJ2kContainer container =
+        IsJp2Stream(stream) ? TJ2kContainer::Jp2 : TJ2kContainer::CodeStream;
+    TJ2kDecoder decoder(stream, container);
+    const opj_image_t* image = decoder.Decode();
+    if (image == nullptr) throw std::runtime_error("fixture decode failed");
+    std::vector<TDecodedComponent> components(image->numcomps);
+    for (OPJ_UINT32 i = 0; i < image->numcomps; ++i) {
+        const opj_image_comp_t& c = image->comps[i];
+        components[i].Precision = c.prec;
+        components[i].Samples.assign(c.data, c.data + size_t{c.w} * c.h);
+    }
+    return components;
 }
 
 std::vector<uint8_t> MakeBox(const std::string& type, const std::vector<uint8_t>& content) {

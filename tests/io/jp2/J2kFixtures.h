@@ -28,6 +28,13 @@ struct TFixtureComponent {
 std::vector<uint8_t> EncodeFixture(const std::vector<TFixtureComponent>& components, uint32_t width,
                                    uint32_t height, OPJ_COLOR_SPACE space, bool jp2);
 
+// The samples of every component as OpenJPEG decodes them.
+struct TDecodedComponent {
+    uint32_t Precision = 0;
+    std::vector<int32_t> Samples;
+};
+std::vector<TDecodedComponent> DecodeComponents(const std::vector<uint8_t>& bytes);
+
 // A box: length, type, content.
 std::vector<uint8_t> MakeBox(const std::string& type, const std::vector<uint8_t>& content);
 // The JP2 file with `box` appended inside its header box.

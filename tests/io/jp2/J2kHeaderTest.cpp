@@ -24,8 +24,30 @@ struct TSizSpec {
     uint8_t Dx = 1;
     uint16_t Layers = 1;
     uint8_t Levels = 5;
-    size_t Padding = 100; // bytes after the main header
+    int PrecinctExponent = -1;       // -1: no precinct partition
+    std::vector<uint8_t> Garbage;    // between the main header and the tile-part
+    std::vector<uint8_t> TileHeader; // segments of the tile-part header
+    uint32_t TilePartLength = 0;     // Psot; 0: to the end
+    size_t Padding = 100;            // the tile-part's data
 };
+
+// A coding style segment asking for these layers and levels.
+std::vector<uint8_t> CodingStyle(uint16_t layers, uint8_t levels, int precinctExponent) {
+    std::vector<uint8_t> b;
+    Put16(b, 0xFF52);
+    const bool precincts = precinctExponent >= 0;
+    Put16(b, 12 + (precincts ? levels + 1 : 0));
+    b.push_back(precincts ? 1 : 0); // Scod
+    b.push_back(0);                 // progression
+    Put16(b, layers);
+    b.push_back(0); // no colour transform
+    b.push_back(levels);
+    for (uint8_t v : {4, 4, 0, 0})
+        b.push_back(v);
+    for (int r = 0; precincts && r <= levels; ++r)
+        b.push_back(uint8_t(precinctExponent * 0x11));
+    return b;
+}
 
 // SOC, SIZ, COD and padding: a main header with the numbers a file claims.
 std::vector<uint8_t> CodeStream(const TSizSpec& s) {
@@ -42,15 +64,17 @@ std::vector<uint8_t> CodeStream(const TSizSpec& s) {
         b.push_back(s.Dx);
         b.push_back(1);
     }
-    Put16(b, 0xFF52);
-    Put16(b, 12);
-    b.push_back(0);     // Scod
-    b.push_back(0);     // progression
-    Put16(b, s.Layers); // layers
-    b.push_back(0);     // no colour transform
-    b.push_back(s.Levels);
-    for (uint8_t v : {4, 4, 0, 0})
-        b.push_back(v);
+    const std::vector<uint8_t> style = CodingStyle(s.Layers, s.Levels, s.PrecinctExponent);
+    b.insert(b.end(), style.begin(), style.end());
+    b.insert(b.end(), s.Garbage.begin(), s.Garbage.end());
+    Put16(b, 0xFF90);
+    Put16(b, 10);
+    Put16(b, 0); // tile 0
+    Put32(b, s.TilePartLength);
+    b.push_back(0);
+    b.push_back(1);
+    b.insert(b.end(), s.TileHeader.begin(), s.TileHeader.end());
+    Put16(b, 0xFF93);
     b.resize(b.size() + s.Padding, 0);
     return b;
 }
@@ -142,6 +166,23 @@ TEST(J2kHeader, ClaimsBeyondWhatTheBytesCarryAreNotDecoded) {
              s.Components = 8;
          }),
          false},
+        {"a large picture in whole-resolution precincts",
+         spec([](TSizSpec& s) { s.Width = s.Height = s.TileWidth = s.TileHeight = 4096; }), true},
+        {"a large picture in precincts of one sample", spec([](TSizSpec& s) {
+             s.Width = s.Height = s.TileWidth = s.TileHeight = 4096;
+             s.PrecinctExponent = 0;
+         }),
+         false},
+        {"a tile-part asking for layers no data can hold", spec([](TSizSpec& s) {
+             s.Components = 8;
+             s.TileHeader = CodingStyle(65535, 32, -1);
+         }),
+         false},
+        {"a tile-part cut short", spec([](TSizSpec& s) { s.TilePartLength = 300; }), true},
+        {"a tile-part claiming gigabytes", spec([](TSizSpec& s) { s.TilePartLength = 0xFD000028; }),
+         false},
+        {"bytes before the first tile-part that OpenJPEG would search through",
+         spec([](TSizSpec& s) { s.Garbage.assign(40, 0xFF); }), false},
     };
     for (const TCase& c : cases) {
         TJ2kHeader header;

@@ -139,21 +139,24 @@ TEST(J2kWriter, BlackAndWhiteWritesOneComponentOfPrecisionOne) {
 
 TEST(J2kWriter, GreyComesFromTheWeightsAndIsScaledToMaxval) {
     struct TCase {
-        int Bits;
-        TRGB Color;       // b, g, r
-        uint8_t Expected; // read back: the component value's top 8 bits
+        int Bits;   // BitsPerSample in the record
+        TRGB Color; // b, g, r
+        uint32_t Precision;
+        int32_t Sample; // grey = (21 r + 71 g + 8 b) / 100, written grey x maxval / 255
     };
-    // grey = (21 r + 71 g + 8 b) / 100; written grey x maxval / 255.
     const TCase cases[] = {
-        {8, {0, 0, 200}, 42},                                 // 4200 / 100
-        {8, {10, 100, 50}, 82},                               // (1050 + 7100 + 80) / 100
-        {8, {255, 255, 255}, 255}, {4, {255, 255, 255}, 240}, // 15 -> 240
-        {4, {100, 100, 100}, 80},                             // 100 x 15 / 255 = 5 -> 80
-        {2, {0, 200, 0}, 64},                                 // 142 x 3 / 255 = 1 -> 64
+        {8, {0, 0, 200}, 8, 42},   // 4200 / 100
+        {8, {10, 100, 50}, 8, 82}, // (1050 + 7100 + 80) / 100
+        {8, {255, 255, 255}, 8, 255},
+        {12, {100, 100, 100}, 12, 1605}, // 100 x 4095 / 255 = 1605.9
+        {16, {0, 200, 0}, 16, 36494},    // 142 x 65535 / 255 = 36494.4
+        {16, {255, 255, 255}, 16, 65535},
+        // A depth below 8 left by a reader would throw colours away: 8 bits.
+        {1, {100, 100, 100}, 8, 100},
+        {4, {100, 100, 100}, 8, 100},
     };
     for (const TCase& c : cases) {
         TIEBitmap source(3, 2, ie24RGB);
-        source.FillAll(0);
         for (int y = 0; y < 2; ++y)
             for (int x = 0; x < 3; ++x)
                 source.SetRGB(x, y, c.Color);
@@ -161,15 +164,31 @@ TEST(J2kWriter, GreyComesFromTheWeightsAndIsScaledToMaxval) {
         params.J2000ColorSpace = 0;
         params.BitsPerSample = c.Bits;
         const std::vector<uint8_t> bytes = Write(source, params, j2kJp2File);
-        const TJ2kHeader header = HeaderOf(bytes);
-        ASSERT_EQ(header.Components.size(), 1u);
-        EXPECT_EQ(header.Components[0].Precision, uint32_t(c.Bits));
+        const std::vector<TDecodedComponent> components = DecodeComponents(bytes);
+        ASSERT_EQ(components.size(), 1u) << c.Bits;
+        EXPECT_EQ(components[0].Precision, c.Precision) << c.Bits;
+        EXPECT_EQ(components[0].Samples[5], c.Sample) << c.Bits;
         TIEBitmap back;
         TIOParamsVals readParams;
         ASSERT_TRUE(ReadBytes(bytes, back, readParams));
-        EXPECT_EQ(readParams.BitsPerSample, c.Bits);
-        EXPECT_EQ(back.GetRGB(2, 1).g, c.Expected) << c.Bits << " bits";
+        EXPECT_EQ(readParams.BitsPerSample, int(c.Precision));
+        EXPECT_EQ(readParams.SamplesPerPixel, 1);
     }
+}
+
+TEST(J2kWriter, ColourComponentsAreScaledToMaxval) {
+    TIEBitmap source(2, 1, ie24RGB);
+    source.SetRGB(0, 0, TRGB{1, 128, 255});
+    source.SetRGB(1, 0, TRGB{0, 77, 254});
+    TIOParamsVals params;
+    params.BitsPerSample = 10;
+    params.J2000ColorSpace = 2; // written like RGB
+    const std::vector<TDecodedComponent> c = DecodeComponents(Write(source, params, j2kCodeStream));
+    ASSERT_EQ(c.size(), 3u);
+    // Red, green, blue; v x 1023 / 255 truncated.
+    EXPECT_EQ(c[0].Samples, (std::vector<int32_t>{1023, 1018}));
+    EXPECT_EQ(c[1].Samples, (std::vector<int32_t>{513, 308}));
+    EXPECT_EQ(c[2].Samples, (std::vector<int32_t>{4, 0}));
 }
 
 TEST(J2kWriter, TransparencyAddsAnOpacityComponent) {
