@@ -61,6 +61,11 @@ uint64_t Times(uint64_t a, uint64_t b) {
     return a * b;
 }
 
+uint64_t Plus(uint64_t a, uint64_t b) {
+    return a > std::numeric_limits<uint64_t>::max() - b ? std::numeric_limits<uint64_t>::max()
+                                                        : a + b;
+}
+
 uint64_t AtLeast(uint64_t allowance, int64_t bytes, double perByte) {
     const double fromData = static_cast<double>(std::max<int64_t>(bytes, 0)) * perByte *
                             static_cast<double>(kTruncationTolerance);
@@ -332,10 +337,10 @@ uint64_t TJ2kHeader::DecodedSamples() const {
     uint64_t samples = 0, largest = 0;
     for (const TJ2kComponentInfo& c : Components) {
         const uint64_t n = Times(c.Width, c.Height);
-        samples += n;
+        samples = Plus(samples, n);
         largest = std::max(largest, n);
     }
-    return samples + Times(PaletteColumns, largest);
+    return Plus(samples, Times(PaletteColumns, largest));
 }
 
 uint64_t TJ2kHeader::Packets() const {
@@ -350,7 +355,7 @@ uint64_t TJ2kHeader::Packets() const {
             const uint64_t w = (width + (uint64_t{1} << shift) - 1) >> shift;
             const uint64_t h = (height + (uint64_t{1} << shift) - 1) >> shift;
             const uint32_t exponent = r < PrecinctExponents.size() ? PrecinctExponents[r] : 15;
-            precincts += Times((w >> exponent) + 1, (h >> exponent) + 1);
+            precincts = Plus(precincts, Times((w >> exponent) + 1, (h >> exponent) + 1));
         }
     }
     return Times(Tiles, Times(std::max<uint32_t>(Layers, 1), precincts));
