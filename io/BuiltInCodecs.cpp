@@ -6,6 +6,7 @@
 #include "io/bmp/BmpCodec.h"
 #include "io/pcx/DcxCodec.h"
 #include "io/pcx/PcxCodec.h"
+#include "io/jp2/J2kCodec.h"
 
 namespace vellinor {
 
@@ -13,6 +14,7 @@ void RegisterBuiltInCodecs() {
     RegisterBmpCodec();
     RegisterPcxCodec();
     RegisterDcxCodec();
+    RegisterJ2kCodecs();
 }
 
 } // namespace vellinor
