@@ -203,6 +203,7 @@ private:
     void ConvertToIndexed(TIEBitmap& source);
     void ConvertToBlackAndWhite(TIEBitmap& source);
     void ConvertOnPlatform(TIEPixelFormat format);
+    bool ConvertInPlace(TIEPixelFormat format);
     void DropStorageKeepAlpha();
 
     // Geometry; mutable because queries on ieTBitmap re-read the platform bitmap.
