@@ -23,20 +23,14 @@ QString Unsupported() {
 
 } // namespace
 
-QString OpenFailureMessage(const QString& path, const QString& reason) {
-    return Message(texts::kCannotOpenFile, path, reason);
-}
-
-QString SaveFailureMessage(const QString& path, const QString& reason) {
-    return Message(texts::kCannotSaveFile, path, reason);
-}
-
 QString ReasonOf(const EStreamError& error) {
     // The message names the file in quotes and ends with the system's text.
     const QString message = QString::fromUtf8(error.what());
     const qsizetype at = message.lastIndexOf(QStringLiteral("\". "));
     return at < 0 ? message : message.mid(at + 3);
 }
+
+namespace {
 
 QString ReadReasonOf(const QString& path) {
     InitializeImageIO();
@@ -56,6 +50,29 @@ QString WriteReasonOf(const QString& path) {
     }
     const TIEFileFormatInfo* info = FindFormatByExtension(ext);
     return info != nullptr && !info->IsBuiltIn && info->WriteProc ? QString() : Unsupported();
+}
+
+} // namespace
+
+QString RunFileOperation(TIEImageIO& io, const std::function<void()>& operation) {
+    try {
+        operation();
+    } catch (const EStreamError& error) {
+        io.AbortFlag = true;
+        return ReasonOf(error);
+    } catch (const std::exception& error) {
+        io.AbortFlag = true;
+        return QString::fromUtf8(error.what());
+    }
+    return {};
+}
+
+QString OpenFailureMessage(const QString& path, const QString& reason) {
+    return Message(texts::kCannotOpenFile, path, reason.isEmpty() ? ReadReasonOf(path) : reason);
+}
+
+QString SaveFailureMessage(const QString& path, const QString& reason) {
+    return Message(texts::kCannotSaveFile, path, reason.isEmpty() ? WriteReasonOf(path) : reason);
 }
 
 } // namespace vellinor

@@ -19,6 +19,8 @@ public:
         if (!fFolder.isEmpty()) dialog.setDirectory(fFolder);
         dialog.selectNameFilter(filters.value(fFilterIndex - 1));
         dialog.selectFile(QString()); // the name field starts empty every time
+        // No places bar.
+        if (auto* places = dialog.findChild<QWidget*>(QStringLiteral("sidebar"))) places->hide();
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
         fFileName = dialog.selectedFiles().first();
         fFilterIndex = int(filters.indexOf(dialog.selectedNameFilter())) + 1;

@@ -12,11 +12,6 @@ TFileListBox::TFileListBox(QWidget* parent) : QListWidget(parent) {
     });
 }
 
-void TFileListBox::SetMask(const QString& mask) {
-    fMask = mask;
-    if (!fDirectory.isEmpty()) SetDirectory(fDirectory);
-}
-
 void TFileListBox::Clear() {
     fFilling = true;
     clear();

@@ -16,7 +16,6 @@ public:
     explicit TFileListBox(QWidget* parent = nullptr);
 
     QString Mask() const { return fMask; }
-    void SetMask(const QString& mask);
     // Lists the matching files of a folder (none when it cannot be read).
     // Filling the list selects nothing and raises no Change.
     void SetDirectory(const QString& folder);
@@ -33,7 +32,7 @@ signals:
     void Change();
 
 private:
-    QString fMask = QString::fromLatin1(kFileListMask);
+    const QString fMask = QString::fromLatin1(kFileListMask);
     QString fDirectory;
     bool fFilling = false;
 };

@@ -627,16 +627,7 @@ void TFormMain::LoadPicture(const QString& path) {
     TIEImageIO& io = *view.AttachedIO();
     TIEBitmap previous;
     view.CurrentBitmap().HandOver(previous);
-    QString reason;
-    try {
-        io.LoadFile(path.toStdString());
-    } catch (const EStreamError& error) {
-        io.AbortFlag = true;
-        reason = ReasonOf(error);
-    } catch (const std::exception& error) {
-        io.AbortFlag = true;
-        reason = QString::fromUtf8(error.what());
-    }
+    const QString reason = RunFileOperation(io, [&] { io.LoadFile(path.toStdString()); });
     const bool failed = io.AbortFlag;
     if (failed && view.CurrentBitmap().IsVoid()) {
         previous.HandOver(view.CurrentBitmap());
@@ -647,8 +638,7 @@ void TFormMain::LoadPicture(const QString& path) {
     const TIEBitmap& picture = view.CurrentBitmap();
     StatusPanels[2]->setText(QStringLiteral("%1 x %2").arg(picture.Width()).arg(picture.Height()));
     ProgressBar->hide();
-    if (failed)
-        ReportFileFailure(OpenFailureMessage(path, reason.isEmpty() ? ReadReasonOf(path) : reason));
+    if (failed) ReportFileFailure(OpenFailureMessage(path, reason));
 }
 
 void TFormMain::ImageVectProgress(int per) {
@@ -673,19 +663,9 @@ void TFormMain::SavePicture(const QString& path) {
     const TBusyCursor busy;
     StatusPanels[1]->clear();
     TIEImageIO& io = *fImageVect->AttachedIO();
-    QString reason;
-    try {
-        io.SaveFile(path.toStdString());
-    } catch (const EStreamError& error) {
-        io.AbortFlag = true;
-        reason = ReasonOf(error);
-    } catch (const std::exception& error) {
-        io.AbortFlag = true;
-        reason = QString::fromUtf8(error.what());
-    }
+    const QString reason = RunFileOperation(io, [&] { io.SaveFile(path.toStdString()); });
     if (io.AbortFlag) {
-        ReportFileFailure(
-            SaveFailureMessage(path, reason.isEmpty() ? WriteReasonOf(path) : reason));
+        ReportFileFailure(SaveFailureMessage(path, reason));
         return;
     }
     StatusPanels[0]->setText(QFileInfo(path).fileName());

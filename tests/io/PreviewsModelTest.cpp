@@ -9,7 +9,7 @@
 #include "io/TIEImageIO.h"
 #include "io/TIOProgressRec.h"
 #include "platform/Stream.h"
-#include "tests/support/CodecOverride.h"
+#include "tests/support/Codecs.h"
 
 #include <gtest/gtest.h>
 #include <set>
@@ -20,6 +20,7 @@ namespace {
 
 using testing::CodecOf;
 using testing::TCodecOverride;
+using testing::WriterOutput;
 
 class PreviewsModelTest : public ::testing::Test {
 protected:
@@ -312,17 +313,6 @@ TEST_F(PreviewsModelTest, SizesAndHeights) {
     EXPECT_EQ(ShortPagesHeights(144).Dialog, 540);
 }
 
-// The size the BMP writer gives for the record's settings.
-int64_t BmpSize(TIEBitmap& source, const TIOParamsVals& params) {
-    TIEImageIO io;
-    io.IEBitmap()->CopyFrom(source);
-    io.Params().AssignValues(params);
-    TMemoryStream stream;
-    io.SaveStreamByFormat(stream, iofBMP);
-    EXPECT_FALSE(io.AbortFlag);
-    return stream.Size();
-}
-
 TEST_F(PreviewsModelTest, BmpPreviewCountsTheEncodingAndReducesTheColours) {
     const struct {
         const char* colors;
@@ -342,7 +332,8 @@ TEST_F(PreviewsModelTest, BmpPreviewCountsTheEncodingAndReducesTheColours) {
         progress.clear();
         m.Preview();
         m.Apply();
-        EXPECT_EQ(m.CompressedSize(P::Bmp), BmpSize(source, record)) << c.colors;
+        EXPECT_EQ(m.CompressedSize(P::Bmp), int64_t(WriterOutput(source, record, iofBMP).size()))
+            << c.colors;
         EXPECT_EQ(m.CompressedSizeText(P::Bmp),
                   std::to_string(m.CompressedSize(P::Bmp)) + " bytes");
         EXPECT_EQ(m.Caption(), "Parameters preview");

@@ -12,7 +12,7 @@
 #include "shell/TIOPreviewsForm.h"
 #include "shell/TShellTreeView.h"
 #include "shell/UnitFormMain.h"
-#include "tests/support/CodecOverride.h"
+#include "tests/support/Codecs.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -37,9 +37,17 @@ namespace {
 namespace fs = std::filesystem;
 using testing::CodecOf;
 using testing::TCodecOverride;
+using testing::WriterOutput;
 
 QString U(const char* utf8) {
     return QString::fromUtf8(utf8);
+}
+
+QStringList TabTexts(const TIOPreviewsForm& options) {
+    QStringList tabs;
+    for (int i = 0; i < options.PageControl->count(); ++i)
+        tabs << options.PageControl->tabText(i);
+    return tabs;
 }
 
 QString Q(const fs::path& path) {
@@ -103,18 +111,6 @@ public:
 private:
     std::optional<TCodecOverride> fOverride;
 };
-
-// What the registered writer of a format gives for a picture and record.
-std::vector<uint8_t> WriterOutput(TIEBitmap& picture, const TIOParamsVals& params,
-                                  TIOFormatId format) {
-    TIEImageIO io;
-    io.IEBitmap()->CopyFrom(picture);
-    io.Params().AssignValues(params);
-    TMemoryStream stream;
-    io.SaveStreamByFormat(stream, format);
-    EXPECT_FALSE(io.AbortFlag);
-    return stream.Data();
-}
 
 class BrowseLoadSaveTest : public ::testing::Test {
 protected:
@@ -309,8 +305,7 @@ TEST_F(BrowseLoadSaveTest, ThePcxRowWritesAPcxAfterThePcxPageIsConfirmed) {
     Open(folder / "photo.bmp");
     QStringList pages;
     WhenOptionsShow([&](TIOPreviewsForm& options) {
-        for (int i = 0; i < options.PageControl->count(); ++i)
-            pages << options.PageControl->tabText(i);
+        pages = TabTexts(options);
         options.ButtonOK->click();
     });
     Save(folder / "photo.pcx", 4);
@@ -330,8 +325,7 @@ TEST_F(BrowseLoadSaveTest, APngNameWithTheGifRowShowsTheGifPageAndWritesPng) {
     Open(folder / "photo.bmp");
     QStringList pages;
     WhenOptionsShow([&](TIOPreviewsForm& options) {
-        for (int i = 0; i < options.PageControl->count(); ++i)
-            pages << options.PageControl->tabText(i);
+        pages = TabTexts(options);
         options.ListBox(TPreviewsPage::Gif, pfColors)->setCurrentIndex(3); // "16"
         options.ButtonOK->click();
     });
@@ -435,7 +429,7 @@ TEST_F(BrowseLoadSaveTest, FilterRowsGiveTheirPages) {
                            "PCX (*.pcx)", "PNG (*.png)", "TIF (*.tif)", "JP2 (*.jp2)"}));
 }
 
-TEST(SavePictureDialog, TheQtDialogStartsEmptyAndAddsGif) {
+TEST(SavePictureDialog, TheQtDialogStartsEmptyWithoutPlacesAndAddsGif) {
     const fs::path folder =
         fs::temp_directory_path() / ("vellinor-savedialog-" + std::to_string(getpid()));
     fs::create_directories(folder);
@@ -458,6 +452,9 @@ TEST(SavePictureDialog, TheQtDialogStartsEmptyAndAddsGif) {
             auto* name = file->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
             ASSERT_NE(name, nullptr);
             before = name->text();
+            auto* places = file->findChild<QWidget*>(QStringLiteral("sidebar"));
+            ASSERT_NE(places, nullptr);
+            EXPECT_FALSE(places->isVisible());
             if (first) file->setDirectory(QString::fromStdString(folder.string()));
             file->selectNameFilter(QString::fromLatin1(run.filter));
             name->setText(QString::fromLatin1(run.typed));

@@ -6,7 +6,7 @@
 #include "io/TIEImageIO.h"
 #include "shell/TIOPreviewsForm.h"
 #include "shell/TImageViewWidget.h"
-#include "tests/support/CodecOverride.h"
+#include "tests/support/Codecs.h"
 
 #include <QApplication>
 #include <QCheckBox>
