@@ -1,13 +1,13 @@
 // CopyFrom and a full Row walk of a 6000 x 4000 ie24RGB bitmap in each storage
 // kind, beside memcpy of the same bytes. Prints the bandwidth ratios at the end.
 
+#include "RateReporter.h"
 #include "image/TIEBitmap.h"
 #include "platform/SystemInfo.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -95,38 +95,22 @@ void BM_RowWalk(benchmark::State& state) {
 }
 BENCHMARK(BM_RowWalk)->DenseRange(kMemory, kPlatform)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Collects bytes per second to print each case against memcpy.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            const auto it = run.counters.find("bytes_per_second");
-            if (it != run.counters.end() && run.run_type == Run::RT_Iteration) {
-                rates_[run.benchmark_name() + " " + run.report_label] = it->second.value;
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
+void PrintRatios(const vellinor::bench::TRateReporter& reporter) {
+    const auto base = reporter.Rates().find("BM_Memcpy/real_time");
+    if (base == reporter.Rates().end()) return;
+    std::printf("\nBandwidth against memcpy of the same %lld bytes:\n",
+                static_cast<long long>(kBytes));
+    for (const auto& [name, rate] : reporter.Rates()) {
+        std::printf("  %-48s %.2fx\n", name.c_str(), rate / base->second);
     }
-    void PrintRatios() const {
-        const auto base = rates_.find("BM_Memcpy/real_time ");
-        if (base == rates_.end()) return;
-        std::printf("\nBandwidth against memcpy of the same %lld bytes:\n",
-                    static_cast<long long>(kBytes));
-        for (const auto& [name, rate] : rates_) {
-            std::printf("  %-48s %.2fx\n", name.c_str(), rate / base->second);
-        }
-    }
-
-private:
-    std::map<std::string, double> rates_;
-};
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    vellinor::bench::TRateReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios();
+    PrintRatios(reporter);
     return 0;
 }

@@ -2,6 +2,7 @@
 // front end, beside plain read()/write() of the same bytes into and out of a
 // fresh buffer. Prints the speed ratios at the end (target: at least 0.5).
 
+#include "RateReporter.h"
 #include "image/TIEBitmap.h"
 #include "io/TIEImageIO.h"
 #include "platform/Stream.h"
@@ -125,39 +126,22 @@ void BM_SaveFile(benchmark::State& state) {
 }
 BENCHMARK(BM_SaveFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            const auto it = run.counters.find("bytes_per_second");
-            if (it != run.counters.end() && run.run_type == Run::RT_Iteration) {
-                rates_[run.benchmark_name()] = it->second.value;
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
+void PrintRatio(const vellinor::bench::TRateReporter& reporter, const std::string& ours,
+                const std::string& plain, const char* what) {
+    if (const auto ratio = reporter.Ratio(ours, plain)) {
+        std::printf("BMP %s speed against plain %s: %.2fx (target >= 0.5x)\n", what, what, *ratio);
     }
-    void PrintRatios() const {
-        Print("BM_LoadFile/real_time", "BM_PlainRead/1/real_time", "read (fresh buffer)");
-        Print("BM_LoadFile/real_time", "BM_PlainRead/0/real_time", "read (warm buffer)");
-        Print("BM_SaveFile/real_time", "BM_PlainWrite/real_time", "write");
-    }
-
-private:
-    void Print(const std::string& ours, const std::string& plain, const char* what) const {
-        const auto a = rates_.find(ours), b = rates_.find(plain);
-        if (a == rates_.end() || b == rates_.end()) return;
-        std::printf("BMP %s speed against plain %s: %.2fx (target >= 0.5x)\n", what, what,
-                    a->second / b->second);
-    }
-    std::map<std::string, double> rates_;
-};
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    vellinor::bench::TRateReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios();
+    PrintRatio(reporter, "BM_LoadFile/real_time", "BM_PlainRead/1/real_time",
+               "read (fresh buffer)");
+    PrintRatio(reporter, "BM_LoadFile/real_time", "BM_PlainRead/0/real_time", "read (warm buffer)");
+    PrintRatio(reporter, "BM_SaveFile/real_time", "BM_PlainWrite/real_time", "write");
     return 0;
 }

@@ -4,11 +4,17 @@
 
 #include "io/ImageCodec.h"
 #include "io/bmp/BmpCodec.h"
+#include "io/pcx/DcxCodec.h"
+#include "io/pcx/PcxCodec.h"
+#include "io/jp2/J2kCodec.h"
 
 namespace vellinor {
 
 void RegisterBuiltInCodecs() {
     RegisterBmpCodec();
+    RegisterPcxCodec();
+    RegisterDcxCodec();
+    RegisterJ2kCodecs();
 }
 
 } // namespace vellinor
