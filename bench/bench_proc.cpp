@@ -50,16 +50,23 @@ const std::string& SourceFile() {
     return path;
 }
 
-void BM_FrameStep(benchmark::State& state) {
+// Times step on a freshly loaded view per iteration; loading and freeing
+// the view are not timed.
+template <typename Step>
+void TimeOnLoadedView(benchmark::State& state, Step&& step) {
     for (auto _ : state) {
         state.PauseTiming();
         std::unique_ptr<DOrevaDeVeri> view = LoadedView();
         state.ResumeTiming();
-        DrawFrame(*view, kWidth, kHeight);
+        step(*view);
         state.PauseTiming();
         view.reset();
         state.ResumeTiming();
     }
+}
+
+void BM_FrameStep(benchmark::State& state) {
+    TimeOnLoadedView(state, [](DOrevaDeVeri& view) { DrawFrame(view, kWidth, kHeight); });
     state.counters["target_ms"] = 250;
 }
 BENCHMARK(BM_FrameStep)->Unit(benchmark::kMillisecond)->Iterations(8);
@@ -69,15 +76,7 @@ void BM_StampDirectWithoutFrame(benchmark::State& state) {
     settings.FilePath = SourceFile();
     settings.CopyrightText = "Copyright \u00A9 2010, Osterlind";
     TStampFeedback feedback;
-    for (auto _ : state) {
-        state.PauseTiming();
-        std::unique_ptr<DOrevaDeVeri> view = LoadedView();
-        state.ResumeTiming();
-        StampDirect(*view, settings, feedback);
-        state.PauseTiming();
-        view.reset();
-        state.ResumeTiming();
-    }
+    TimeOnLoadedView(state, [&](DOrevaDeVeri& view) { StampDirect(view, settings, feedback); });
     state.counters["target_ms"] = 400;
 }
 BENCHMARK(BM_StampDirectWithoutFrame)->Unit(benchmark::kMillisecond)->Iterations(8);
@@ -96,16 +95,10 @@ void BM_UndoCopy(benchmark::State& state) {
 BENCHMARK(BM_UndoCopy)->Unit(benchmark::kMillisecond)->Iterations(8);
 
 void BM_CanvasResizeWithoutUndo(benchmark::State& state) {
-    for (auto _ : state) {
-        state.PauseTiming();
-        std::unique_ptr<DOrevaDeVeri> view = LoadedView();
-        view->AttachedProc()->AutoUndo = false;
-        state.ResumeTiming();
-        view->AttachedProc()->ImageResize(kWidth + 160, kHeight + 160, 1, 1, 255);
-        state.PauseTiming();
-        view.reset();
-        state.ResumeTiming();
-    }
+    TimeOnLoadedView(state, [](DOrevaDeVeri& view) {
+        view.AttachedProc()->AutoUndo = false;
+        view.AttachedProc()->ImageResize(kWidth + 160, kHeight + 160, 1, 1, 255);
+    });
 }
 BENCHMARK(BM_CanvasResizeWithoutUndo)->Unit(benchmark::kMillisecond)->Iterations(8);
 
