@@ -4,11 +4,13 @@
 
 #include "io/ImageCodec.h"
 #include "io/bmp/BmpCodec.h"
+#include "io/gif/GifCodec.h"
 
 namespace vellinor {
 
 void RegisterBuiltInCodecs() {
     RegisterBmpCodec();
+    RegisterGifCodec();
 }
 
 } // namespace vellinor
