@@ -139,6 +139,7 @@ bool TLzwDecoder::Decode(TCodeReader& codes) {
 // Moves the rows of an interlaced image from storage order to image order,
 // one cycle of the permutation at a time.
 void Deinterlace(std::span<uint8_t> pixels, int width, int height) {
+    if (width <= 0 || height <= 1) return;
     const std::vector<int> order = GifStoredRowOrder(height, true);
     // stored row s holds image row order[s]; image row y must receive it.
     std::vector<bool> done(static_cast<size_t>(height), false);
