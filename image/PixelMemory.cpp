@@ -59,6 +59,25 @@ TIEMemoryBlock TIEMemoryBlock::Allocate(size_t bytes, TIEAllocatorKind kind) {
     return block;
 }
 
+bool TIEMemoryBlock::Shrink(size_t bytes) {
+    if (fData == nullptr || !fFromGlobal || bytes == 0 || bytes >= fSize) return false;
+    // A shrinking mremap never moves the mapping.
+    if (mremap(fData, fSize, bytes, 0) == MAP_FAILED) return false;
+    fSize = bytes;
+    return true;
+}
+
+bool TIEMemoryBlock::Grow(size_t bytes) {
+    if (fData == nullptr || !fFromGlobal || bytes <= fSize || !AllowedBySizeOverride(bytes)) {
+        return false;
+    }
+    void* moved = mremap(fData, fSize, bytes, MREMAP_MAYMOVE);
+    if (moved == MAP_FAILED) return false;
+    fData = static_cast<uint8_t*>(moved);
+    fSize = bytes;
+    return true;
+}
+
 void TIEMemoryBlock::Free() {
     if (fData == nullptr) return;
     if (fFromGlobal) {

@@ -28,6 +28,13 @@ public:
     size_t Size() const { return fSize; }
     explicit operator bool() const { return fData != nullptr; }
     void Free();
+    // Gives the bytes past the first `bytes` back to the system, keeping the
+    // rest in place; false (nothing changed) where the allocator cannot.
+    bool Shrink(size_t bytes);
+    // Enlarges the block to `bytes`, keeping its content (the new bytes are
+    // zero); the block may move, but keeps its offset within the page. False
+    // (nothing changed) where the allocator cannot.
+    bool Grow(size_t bytes);
 
 private:
     uint8_t* fData = nullptr;

@@ -1,6 +1,8 @@
 #include "image/PixelRowConversion.h"
 
 #include "image/ColorConversions.h"
+#include "image/PixelAccess.h"
+#include "image/PixelRowSimd.h"
 
 #include <algorithm>
 #include <bit>
@@ -12,18 +14,6 @@ namespace vellinor {
 namespace {
 
 static_assert(std::endian::native == std::endian::little, "pixel words are little-endian");
-
-template <typename T>
-T Load(const uint8_t* p) {
-    T v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-template <typename T>
-void Store(uint8_t* p, T v) {
-    std::memcpy(p, &v, sizeof v);
-}
 
 bool BitAt(const uint8_t* row, int x) {
     return (row[x >> 3] >> (7 - (x & 7))) & 1;
@@ -58,7 +48,9 @@ TRGB Gray(uint8_t v) {
 }
 
 void GrayFromRGB24(const uint8_t* src, uint8_t* dst, int width) {
-    for (int x = 0; x < width; ++x, src += 3) {
+    const int done = simd::GrayFromRGB24(src, dst, width);
+    src += 3 * done;
+    for (int x = done; x < width; ++x, src += 3) {
         const uint32_t sum = 21u * src[2] + 71u * src[1] + 8u * src[0];
         dst[x] = static_cast<uint8_t>(sum / 100u);
     }
@@ -67,20 +59,20 @@ void GrayFromRGB24(const uint8_t* src, uint8_t* dst, int width) {
 // Whole words are moved; the last pixel separately, so that no byte past the
 // row is touched.
 void RGB24ToRGB32(const uint8_t* src, uint8_t* dst, int width) {
-    int x = 0;
+    int x = simd::RGB24ToRGB32(src, dst, width);
     for (; x + 1 < width; ++x)
-        Store<uint32_t>(dst + 4 * x, Load<uint32_t>(src + 3 * x) | 0xFF000000u);
+        StorePixel<uint32_t>(dst + 4 * x, LoadPixel<uint32_t>(src + 3 * x) | 0xFF000000u);
     if (x < width) {
-        std::memcpy(dst + 4 * x, src + 3 * x, 3);
+        std::memmove(dst + 4 * x, src + 3 * x, 3);
         dst[4 * x + 3] = 255;
     }
 }
 
 void RGB32ToRGB24(const uint8_t* src, uint8_t* dst, int width) {
-    int x = 0;
+    int x = simd::RGB32ToRGB24(src, dst, width);
     for (; x + 1 < width; ++x)
-        Store<uint32_t>(dst + 3 * x, Load<uint32_t>(src + 4 * x));
-    if (x < width) std::memcpy(dst + 3 * x, src + 4 * x, 3);
+        StorePixel<uint32_t>(dst + 3 * x, LoadPixel<uint32_t>(src + 4 * x));
+    if (x < width) std::memmove(dst + 3 * x, src + 4 * x, 3);
 }
 
 template <typename Fn>
@@ -106,27 +98,28 @@ void RowToRGB(TIEPixelFormat from, const uint8_t* src, TRGB* dst, int width,
         break;
     case ie16g:
         ForEachPixel(width, [&](int x) {
-            dst[x] = Gray(static_cast<uint8_t>(Load<uint16_t>(src + 2 * x) >> 8));
+            dst[x] = Gray(static_cast<uint8_t>(LoadPixel<uint16_t>(src + 2 * x) >> 8));
         });
         break;
     case ie24RGB:
         std::memcpy(dst, src, static_cast<size_t>(width) * 3);
         break;
     case ie32f:
-        ForEachPixel(width, [&](int x) { dst[x] = Gray(FloatToByte(Load<float>(src + 4 * x))); });
+        ForEachPixel(width,
+                     [&](int x) { dst[x] = Gray(FloatToByte(LoadPixel<float>(src + 4 * x))); });
         break;
     case ieCMYK:
-        ForEachPixel(width, [&](int x) { dst[x] = CMYK2RGB(Load<TCMYK>(src + 4 * x)); });
+        ForEachPixel(width, [&](int x) { dst[x] = CMYK2RGB(LoadPixel<TCMYK>(src + 4 * x)); });
         break;
     case ieRGB48:
         ForEachPixel(width, [&](int x) {
-            const TRGB48 p = Load<TRGB48>(src + 6 * x);
+            const TRGB48 p = LoadPixel<TRGB48>(src + 6 * x);
             dst[x] = MakeRGB(static_cast<uint8_t>(p.r >> 8), static_cast<uint8_t>(p.g >> 8),
                              static_cast<uint8_t>(p.b >> 8));
         });
         break;
     case ieCIELab:
-        ForEachPixel(width, [&](int x) { dst[x] = CIELab2RGB(Load<TCIELab>(src + 3 * x)); });
+        ForEachPixel(width, [&](int x) { dst[x] = CIELab2RGB(LoadPixel<TCIELab>(src + 3 * x)); });
         break;
     case ie32RGB:
         RGB32ToRGB24(src, reinterpret_cast<uint8_t*>(dst), width);
@@ -143,27 +136,27 @@ void RowFromRGB(TIEPixelFormat to, const TRGB* src, uint8_t* dst, int width) {
         GrayFromRGB24(reinterpret_cast<const uint8_t*>(src), dst, width);
         break;
     case ie16g:
-        ForEachPixel(width, [&](int x) { Store(dst + 2 * x, Gray16Of(src[x])); });
+        ForEachPixel(width, [&](int x) { StorePixel(dst + 2 * x, Gray16Of(src[x])); });
         break;
     case ie24RGB:
         std::memcpy(dst, src, static_cast<size_t>(width) * 3);
         break;
     case ie32f:
-        ForEachPixel(width, [&](int x) { Store(dst + 4 * x, FloatGrayOf(src[x])); });
+        ForEachPixel(width, [&](int x) { StorePixel(dst + 4 * x, FloatGrayOf(src[x])); });
         break;
     case ieCMYK:
-        ForEachPixel(width, [&](int x) { Store(dst + 4 * x, RGB2CMYK(src[x])); });
+        ForEachPixel(width, [&](int x) { StorePixel(dst + 4 * x, RGB2CMYK(src[x])); });
         break;
     case ieRGB48:
         ForEachPixel(width, [&](int x) {
             const TRGB c = src[x];
-            Store(dst + 6 * x,
-                  TRGB48{static_cast<uint16_t>(c.r * 257), static_cast<uint16_t>(c.g * 257),
-                         static_cast<uint16_t>(c.b * 257)});
+            StorePixel(dst + 6 * x,
+                       TRGB48{static_cast<uint16_t>(c.r * 257), static_cast<uint16_t>(c.g * 257),
+                              static_cast<uint16_t>(c.b * 257)});
         });
         break;
     case ieCIELab:
-        ForEachPixel(width, [&](int x) { Store(dst + 3 * x, RGB2CIELab(src[x])); });
+        ForEachPixel(width, [&](int x) { StorePixel(dst + 3 * x, RGB2CIELab(src[x])); });
         break;
     case ie32RGB:
         RGB24ToRGB32(reinterpret_cast<const uint8_t*>(src), dst, width);
@@ -201,34 +194,36 @@ bool ConvertRowDirect(TIEPixelFormat from, TIEPixelFormat to, const uint8_t* src
             return true;
         }
         if (to == ie32f) {
-            ForEachPixel(width, [&](int x) { Store(dst + 4 * x, BitAt(src, x) ? 1.0f : 0.0f); });
+            ForEachPixel(width,
+                         [&](int x) { StorePixel(dst + 4 * x, BitAt(src, x) ? 1.0f : 0.0f); });
             return true;
         }
         return false;
     case ie8g:
         if (to == ie32f) {
-            ForEachPixel(width,
-                         [&](int x) { Store(dst + 4 * x, static_cast<float>(src[x] / 255.0)); });
+            ForEachPixel(
+                width, [&](int x) { StorePixel(dst + 4 * x, static_cast<float>(src[x] / 255.0)); });
             return true;
         }
         return false;
     case ie16g:
         if (to == ie8g) {
             ForEachPixel(width, [&](int x) {
-                dst[x] = static_cast<uint8_t>(Load<uint16_t>(src + 2 * x) >> 8);
+                dst[x] = static_cast<uint8_t>(LoadPixel<uint16_t>(src + 2 * x) >> 8);
             });
             return true;
         }
         if (to == ie32f) {
             ForEachPixel(width, [&](int x) {
-                Store(dst + 4 * x, static_cast<float>(Load<uint16_t>(src + 2 * x) / 65535.0));
+                StorePixel(dst + 4 * x,
+                           static_cast<float>(LoadPixel<uint16_t>(src + 2 * x) / 65535.0));
             });
             return true;
         }
         if (to == ieRGB48) {
             ForEachPixel(width, [&](int x) {
-                const uint16_t v = Load<uint16_t>(src + 2 * x);
-                Store(dst + 6 * x, TRGB48{v, v, v});
+                const uint16_t v = LoadPixel<uint16_t>(src + 2 * x);
+                StorePixel(dst + 6 * x, TRGB48{v, v, v});
             });
             return true;
         }
@@ -245,18 +240,20 @@ bool ConvertRowDirect(TIEPixelFormat from, TIEPixelFormat to, const uint8_t* src
         return false;
     case ie32f:
         if (to == ie8g) {
-            ForEachPixel(width, [&](int x) { dst[x] = FloatToByte(Load<float>(src + 4 * x)); });
+            ForEachPixel(width,
+                         [&](int x) { dst[x] = FloatToByte(LoadPixel<float>(src + 4 * x)); });
             return true;
         }
         if (to == ie16g) {
-            ForEachPixel(width,
-                         [&](int x) { Store(dst + 2 * x, FloatToWord(Load<float>(src + 4 * x))); });
+            ForEachPixel(width, [&](int x) {
+                StorePixel(dst + 2 * x, FloatToWord(LoadPixel<float>(src + 4 * x)));
+            });
             return true;
         }
         if (to == ieRGB48) {
             ForEachPixel(width, [&](int x) {
-                const uint16_t v = FloatToWord(Load<float>(src + 4 * x));
-                Store(dst + 6 * x, TRGB48{v, v, v});
+                const uint16_t v = FloatToWord(LoadPixel<float>(src + 4 * x));
+                StorePixel(dst + 6 * x, TRGB48{v, v, v});
             });
             return true;
         }
@@ -264,18 +261,19 @@ bool ConvertRowDirect(TIEPixelFormat from, TIEPixelFormat to, const uint8_t* src
     case ieRGB48:
         if (to == ie16g) {
             ForEachPixel(width, [&](int x) {
-                const TRGB48 p = Load<TRGB48>(src + 6 * x);
-                Store(dst + 2 * x,
-                      static_cast<uint16_t>((p.r * 212u + p.g * 713u + p.b * 75u) / 1000u));
+                const TRGB48 p = LoadPixel<TRGB48>(src + 6 * x);
+                StorePixel(dst + 2 * x,
+                           static_cast<uint16_t>((p.r * 212u + p.g * 713u + p.b * 75u) / 1000u));
             });
             return true;
         }
         if (to == ie32f) {
             // Scaled by 65535 like the other 16-bit sources, so that white is 1.0.
             ForEachPixel(width, [&](int x) {
-                const TRGB48 p = Load<TRGB48>(src + 6 * x);
-                Store(dst + 4 * x,
-                      static_cast<float>((0.2126 * p.r + 0.7152 * p.g + 0.0722 * p.b) / 65535.0));
+                const TRGB48 p = LoadPixel<TRGB48>(src + 6 * x);
+                StorePixel(
+                    dst + 4 * x,
+                    static_cast<float>((0.2126 * p.r + 0.7152 * p.g + 0.0722 * p.b) / 65535.0));
             });
             return true;
         }

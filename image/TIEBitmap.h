@@ -21,6 +21,7 @@ class TIEDibbitmap;
 class TIEMask;
 class TPlatformBitmap;
 class TStream;
+struct TIEPaintOptions;
 
 // DitherMethod values for conversions to ie1g.
 enum TIEDitherMethod : uint8_t { ieOrdered = 0, ieThreshold = 1 };
@@ -145,6 +146,10 @@ public:
     // format cannot live there).
     TPlatformBitmap* AsVclBitmap();
     TCanvas* DrawingCanvas();
+    // Renders this bitmap, scaled, into an ie24RGB or ie32RGB bitmap or a 24- or
+    // 32-bit platform bitmap (other targets are left alone); see TIEBitmapPaint.h.
+    void PaintTo(TIEBitmap& target, const TIEPaintOptions& options);
+    void PaintTo(TPlatformBitmap& target, const TIEPaintOptions& options);
 
     // --- Raw dump ---
     bool WriteRaw(TStream& stream);
@@ -198,6 +203,7 @@ private:
     void ConvertToIndexed(TIEBitmap& source);
     void ConvertToBlackAndWhite(TIEBitmap& source);
     void ConvertOnPlatform(TIEPixelFormat format);
+    bool ConvertInPlace(TIEPixelFormat format);
     void DropStorageKeepAlpha();
 
     // Geometry; mutable because queries on ieTBitmap re-read the platform bitmap.

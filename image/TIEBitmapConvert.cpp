@@ -3,6 +3,7 @@
 
 #include "image/Dithering.h"
 #include "image/PixelRowConversion.h"
+#include "image/PixelRowSimd.h"
 #include "image/TIEBitmap.h"
 #include "platform/PlatformBitmap.h"
 #include "proc/TIEQuantizer.h"
@@ -38,6 +39,7 @@ void TIEBitmap::ConvertTo(TIEPixelFormat format) {
         ConvertOnPlatform(format);
         return;
     }
+    if (ConvertInPlace(format)) return;
     const bool hadPixels = fFormat != ieNull && !IsVoid();
     TIEBitmap old;
     old.MinFileSize = MinFileSize;
@@ -49,6 +51,70 @@ void TIEBitmap::ConvertTo(TIEPixelFormat format) {
     }
     if (old.fFormat != ieNull) ConvertRowsFrom(old);
     fAlpha = std::move(old.fAlpha);
+}
+
+// A picture in one memory block is converted within that block: saves a
+// second picture's allocation and page faults. Rows get shorter: they are
+// rewritten from the lowest address up, so each new row only covers bytes
+// already read. Rows get longer: the block grows first and rows are rewritten
+// from the highest address down, each source row copied aside before its new
+// row overwrites it (ie24RGB -> ie32RGB is written from its last pixel back
+// instead, which needs no copy).
+bool TIEBitmap::ConvertInPlace(TIEPixelFormat format) {
+    if (fLocation != ieMemory || fStart == nullptr || !fFragments.empty() || fFile.Active()) {
+        return false;
+    }
+    // The palette and black-and-white targets look at the whole picture first.
+    if (fFormat == ieNull || format == ieNull || format == ie8p || format == ie1g || IsVoid()) {
+        return false;
+    }
+    const int64_t rowBytes = ComputeRowBytes(fWidth, format, fRowAlignment);
+    if (rowBytes <= 0) return false;
+    const int64_t size = rowBytes * fHeight;
+    // Wider pixels can still fit the old rows' padding; they are written
+    // backwards all the same.
+    const bool grows = kIEBitsPerPixel[format] > fBitsPerPixel;
+    if (!grows && rowBytes > fRowBytes) return false;
+    if (rowBytes > fRowBytes) {
+        if (size > MinFileSize) return false;
+        const ptrdiff_t offset = fStart - fBlock.Data();
+        if (!fBlock.Grow(static_cast<size_t>(size) + 128)) return false;
+        fStart = fBlock.Data() + offset;
+    }
+
+    const TIEPixelFormat from = fFormat;
+    const int width = fWidth;
+    std::vector<TRGB> line(static_cast<size_t>(width));
+    std::vector<uint8_t> sourceRow(grows ? static_cast<size_t>(fRowBytes) : 0);
+    auto convertRow = [&](int k) {
+        const uint8_t* src = fStart + static_cast<int64_t>(fRowBytes) * k;
+        uint8_t* dst = fStart + rowBytes * k;
+        if (grows) {
+            if (from == ie24RGB && format == ie32RGB) {
+                simd::RGB24ToRGB32Backward(src, dst, width);
+                return;
+            }
+            std::memcpy(sourceRow.data(), src, sourceRow.size());
+            src = sourceRow.data();
+        }
+        if (!ConvertRowDirect(from, format, src, dst, width)) {
+            RowToRGB(from, src, line.data(), width, fPalette);
+            RowFromRGB(format, line.data(), dst, width);
+        }
+    };
+    if (grows) {
+        for (int k = fHeight - 1; k >= 0; --k)
+            convertRow(k);
+    } else {
+        for (int k = 0; k < fHeight; ++k)
+            convertRow(k);
+        fBlock.Shrink(static_cast<size_t>(size) + 128);
+    }
+    fFormat = format;
+    DeriveRowValues();
+    fPalette.clear();
+    Opaque = false;
+    return true;
 }
 
 void TIEBitmap::ConvertPixelsFrom(TIEBitmap& source) {

@@ -1,6 +1,7 @@
 // Pixel and palette accessors, whole-image tests and the fills.
 
 #include "image/ColorConversions.h"
+#include "image/PixelAccess.h"
 #include "image/TIEBitmap.h"
 #include "platform/PlatformBitmap.h"
 
@@ -24,18 +25,6 @@ TColor ColorValue(double value) {
     return static_cast<TColor>(IntegerValue(value));
 }
 
-template <typename T>
-T Load(const uint8_t* p) {
-    T v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-template <typename T>
-void Store(uint8_t* p, T v) {
-    std::memcpy(p, &v, sizeof v);
-}
-
 } // namespace
 
 // --- Accessors ------------------------------------------------------------------
@@ -50,29 +39,29 @@ void TIEBitmap::SetByte(int x, int y, uint8_t value) {
 }
 
 uint16_t TIEBitmap::GetWord(int x, int y) {
-    return Load<uint16_t>(Row(y) + 2 * x);
+    return LoadPixel<uint16_t>(Row(y) + 2 * x);
 }
 
 void TIEBitmap::SetWord(int x, int y, uint16_t value) {
-    Store(Row(y) + 2 * x, value);
+    StorePixel(Row(y) + 2 * x, value);
     if (value != 65535) Opaque = false;
 }
 
 float TIEBitmap::GetFloat(int x, int y) {
-    return Load<float>(Row(y) + 4 * x);
+    return LoadPixel<float>(Row(y) + 4 * x);
 }
 
 void TIEBitmap::SetFloat(int x, int y, float value) {
-    Store(Row(y) + 4 * x, value);
+    StorePixel(Row(y) + 4 * x, value);
     if (value < 1.0f) Opaque = false;
 }
 
 uint32_t TIEBitmap::GetDword(int x, int y) {
-    return Load<uint32_t>(Row(y) + 4 * x);
+    return LoadPixel<uint32_t>(Row(y) + 4 * x);
 }
 
 void TIEBitmap::SetDword(int x, int y, uint32_t value) {
-    Store(Row(y) + 4 * x, value);
+    StorePixel(Row(y) + 4 * x, value);
 }
 
 TRGB TIEBitmap::GetRGB(int x, int y) {
@@ -84,11 +73,11 @@ void TIEBitmap::SetRGB(int x, int y, TRGB value) {
 }
 
 TRGB48 TIEBitmap::GetRGB48(int x, int y) {
-    return Load<TRGB48>(Row(y) + 6 * x);
+    return LoadPixel<TRGB48>(Row(y) + 6 * x);
 }
 
 void TIEBitmap::SetRGB48(int x, int y, TRGB48 value) {
-    Store(Row(y) + 6 * x, value);
+    StorePixel(Row(y) + 6 * x, value);
     if (value.r < 65535 || value.g < 65535 || value.b < 65535) Opaque = false;
 }
 
@@ -116,26 +105,26 @@ TRGB TIEBitmap::ReadAsRGB(int x, int y) {
     case ie8g:
         return TRGB{row[x], row[x], row[x]};
     case ie16g: {
-        const auto v = static_cast<uint8_t>(Load<uint16_t>(row + 2 * x) >> 8);
+        const auto v = static_cast<uint8_t>(LoadPixel<uint16_t>(row + 2 * x) >> 8);
         return TRGB{v, v, v};
     }
     case ie24RGB:
-        return Load<TRGB>(row + 3 * x);
+        return LoadPixel<TRGB>(row + 3 * x);
     case ie32f: {
-        const float f = Load<float>(row + 4 * x);
+        const float f = LoadPixel<float>(row + 4 * x);
         const double scaled = std::isfinite(f) ? std::clamp(std::trunc(f * 255.0), 0.0, 255.0) : 0;
         const auto v = static_cast<uint8_t>(scaled);
         return TRGB{v, v, v};
     }
     case ieCMYK:
-        return CMYK2RGB(Load<TCMYK>(row + 4 * x));
+        return CMYK2RGB(LoadPixel<TCMYK>(row + 4 * x));
     case ieRGB48: {
-        const TRGB48 p = Load<TRGB48>(row + 6 * x);
+        const TRGB48 p = LoadPixel<TRGB48>(row + 6 * x);
         return MakeRGB(static_cast<uint8_t>(p.r >> 8), static_cast<uint8_t>(p.g >> 8),
                        static_cast<uint8_t>(p.b >> 8));
     }
     case ieCIELab:
-        return CIELab2RGB(Load<TCIELab>(row + 3 * x));
+        return CIELab2RGB(LoadPixel<TCIELab>(row + 3 * x));
     case ie32RGB:
         return TRGB{row[4 * x], row[4 * x + 1], row[4 * x + 2]};
     default:
@@ -180,7 +169,7 @@ bool TIEBitmap::LooksGray() {
             const uint8_t* p = Row(y);
             for (int x = 0; x < fWidth; ++x, p += step) {
                 if (format == ieRGB48) {
-                    const TRGB48 v = Load<TRGB48>(p);
+                    const TRGB48 v = LoadPixel<TRGB48>(p);
                     if (!gray(v.b, v.g, v.r)) return false;
                 } else if (!gray(p[0], p[1], p[2])) {
                     return false;
@@ -255,31 +244,31 @@ void TIEBitmap::FillRect(int x1, int y1, int x2, int y2, double value, bool frac
         size = 1;
         break;
     case ie16g:
-        Store(pixel, static_cast<uint16_t>(n));
+        StorePixel(pixel, static_cast<uint16_t>(n));
         size = 2;
         break;
     case ie24RGB:
     case ie32RGB:
-        Store(pixel, TColor2TRGB(color));
+        StorePixel(pixel, TColor2TRGB(color));
         size = fFormat == ie24RGB ? 3 : 4;
         break;
     case ie32f:
-        Store(pixel, fraction ? static_cast<float>(value) : static_cast<float>(n));
+        StorePixel(pixel, fraction ? static_cast<float>(value) : static_cast<float>(n));
         size = 4;
         break;
     case ieCMYK:
-        Store(pixel, RGB2CMYK(TColor2TRGB(color)));
+        StorePixel(pixel, RGB2CMYK(TColor2TRGB(color)));
         size = 4;
         break;
     case ieRGB48: {
         const TRGB c = TColor2TRGB(color);
-        Store(pixel, TRGB48{static_cast<uint16_t>(c.r * 257), static_cast<uint16_t>(c.g * 257),
-                            static_cast<uint16_t>(c.b * 257)});
+        StorePixel(pixel, TRGB48{static_cast<uint16_t>(c.r * 257), static_cast<uint16_t>(c.g * 257),
+                                 static_cast<uint16_t>(c.b * 257)});
         size = 6;
         break;
     }
     case ieCIELab:
-        Store(pixel, RGB2CIELab(TColor2TRGB(color)));
+        StorePixel(pixel, RGB2CIELab(TColor2TRGB(color)));
         size = 3;
         break;
     default:

@@ -1,7 +1,8 @@
 #pragma once
-// A direct-mapped memory of colour -> palette index answers. A photograph has
-// far fewer distinct colours than pixels, and neighbouring pixels repeat, so
-// most lookups of a slow search are answered from here.
+// Remembers colour -> palette index answers of a slow search. A photograph
+// has far fewer distinct colours than pixels, so each is searched once: the
+// table holds one block of 256 blues for every (red, green) pair met, made
+// on first use, so that its size follows the colours of the picture.
 
 #include "platform/Color.h"
 
@@ -12,33 +13,24 @@ namespace vellinor {
 
 class TColorIndexCache {
 public:
-    TColorIndexCache() : fSlots(kSize) {}
+    TColorIndexCache() : fBlockOf(256 * 256, -1) {}
 
+    // search(color) must give an index in 0 ... 65534.
     template <typename Search>
     int Find(TRGB color, Search&& search) {
-        const uint32_t key = KeyOf(color);
-        Slot& slot = fSlots[(key * 2654435761u) >> (32 - kBits)];
-        if (slot.key != key) {
-            slot.key = key;
-            slot.index = search(color);
+        int32_t& block = fBlockOf[static_cast<size_t>(color.r) << 8 | color.g];
+        if (block < 0) {
+            block = static_cast<int32_t>(fEntries.size() / 256);
+            fEntries.resize(fEntries.size() + 256, 0);
         }
-        return slot.index;
-    }
-
-    // 24 colour bits and a bit that no empty slot has.
-    static uint32_t KeyOf(TRGB c) {
-        return 0x1000000u | static_cast<uint32_t>(c.r) << 16 | static_cast<uint32_t>(c.g) << 8 |
-               c.b;
+        uint16_t& entry = fEntries[static_cast<size_t>(block) * 256 + color.b];
+        if (entry == 0) entry = static_cast<uint16_t>(search(color) + 1);
+        return entry - 1;
     }
 
 private:
-    static constexpr int kBits = 16;
-    static constexpr size_t kSize = size_t{1} << kBits;
-    struct Slot {
-        uint32_t key = 0;
-        int32_t index = 0;
-    };
-    std::vector<Slot> fSlots;
+    std::vector<int32_t> fBlockOf;  // (red, green) -> block, -1 = none yet
+    std::vector<uint16_t> fEntries; // index + 1, 0 = not searched yet
 };
 
 } // namespace vellinor

@@ -227,42 +227,32 @@ int TIENeuQuant::Lookup(TRGB color) const {
     const int n = NeuronCount();
     int bestDistance = 1000; // above the largest possible 3 x 255
     int best = -1;
+    // Looks at one neuron whose green lies `ahead` beyond the colour's in the
+    // direction of the walk; false once that alone is too far, which ends the
+    // walk in that direction (neurons are sorted by green).
+    auto visit = [&](const Neuron& p, int ahead) {
+        if (ahead >= bestDistance) return false;
+        const int distance = std::abs(ahead) + std::abs(p[0] - b);
+        if (distance < bestDistance) {
+            const int total = distance + std::abs(p[2] - r);
+            if (total < bestDistance) {
+                bestDistance = total;
+                best = p[3];
+            }
+        }
+        return true;
+    };
+    // Outward from the first neuron of this green, upward and downward in turn.
     int up = fGreenIndex[static_cast<size_t>(g)];
     int down = up - 1;
     while (up < n || down >= 0) {
         if (up < n) {
             const Neuron& p = fNetwork[static_cast<size_t>(up)];
-            int distance = p[1] - g;
-            if (distance >= bestDistance) {
-                up = n;
-            } else {
-                ++up;
-                distance = std::abs(distance) + std::abs(p[0] - b);
-                if (distance < bestDistance) {
-                    distance += std::abs(p[2] - r);
-                    if (distance < bestDistance) {
-                        bestDistance = distance;
-                        best = p[3];
-                    }
-                }
-            }
+            up = visit(p, p[1] - g) ? up + 1 : n;
         }
         if (down >= 0) {
             const Neuron& p = fNetwork[static_cast<size_t>(down)];
-            int distance = g - p[1];
-            if (distance >= bestDistance) {
-                down = -1;
-            } else {
-                --down;
-                distance = std::abs(distance) + std::abs(p[0] - b);
-                if (distance < bestDistance) {
-                    distance += std::abs(p[2] - r);
-                    if (distance < bestDistance) {
-                        bestDistance = distance;
-                        best = p[3];
-                    }
-                }
-            }
+            down = visit(p, g - p[1]) ? down - 1 : -1;
         }
     }
     return best;

@@ -13,6 +13,11 @@ namespace vellinor {
 
 namespace {
 
+// 24 colour bits and a bit that no empty slot of the exact-colour table has.
+uint32_t ColorKey(TRGB c) {
+    return 0x1000000u | static_cast<uint32_t>(c.r) << 16 | static_cast<uint32_t>(c.g) << 8 | c.b;
+}
+
 uint32_t SlotOf(uint32_t key, uint32_t mask) {
     return (key * 2654435761u >> 8) & mask;
 }
@@ -84,7 +89,7 @@ bool TIEQuantizer::TryExactColors(TIEBitmap& source) {
     for (int y = 0; y < source.Height(); ++y) {
         const auto* row = reinterpret_cast<const TRGB*>(source.Row(y));
         for (int x = 0; x < width; ++x) {
-            const uint32_t key = TColorIndexCache::KeyOf(row[x]);
+            const uint32_t key = ColorKey(row[x]);
             if (key == lastKey) continue;
             lastKey = key;
             uint32_t slot = SlotOf(key, mask);
@@ -106,7 +111,7 @@ bool TIEQuantizer::TryExactColors(TIEBitmap& source) {
 }
 
 int TIEQuantizer::ExactIndex(TRGB color) const {
-    const uint32_t key = TColorIndexCache::KeyOf(color);
+    const uint32_t key = ColorKey(color);
     const auto mask = static_cast<uint32_t>(fExactKeys.size() - 1);
     for (uint32_t slot = SlotOf(key, mask);; slot = (slot + 1) & mask) {
         if (fExactKeys[slot] == key) return fExactSlots[slot];

@@ -1,14 +1,16 @@
-// Program entry.
+// Program entry: the application object, its title, the main window, the
+// message loop. No command line is read.
+
+#include "shell/InterfaceTexts.h"
+#include "shell/SettingsLocation.h"
+#include "shell/UnitFormMain.h"
 
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName("Vellinor");
-    QMainWindow window;
-    window.setWindowTitle("Vellinor");
-    window.resize(1024, 700);
-    window.show();
+    QApplication::setApplicationName(QString::fromUtf8(vellinor::kProgramName));
+    vellinor::TFormMain form(vellinor::DefaultSettingsFilePath());
+    form.show();
     return QApplication::exec();
 }

@@ -20,8 +20,10 @@ namespace vellinor {
 
 namespace {
 
+// Resolutions read from hostile files can be huge; the header field saturates.
 int32_t PixelsPerMetre(int dpi) {
-    return static_cast<int32_t>(std::nearbyint(dpi / 2.54 * 100));
+    const double ppm = std::nearbyint(dpi / 2.54 * 100);
+    return static_cast<int32_t>(std::clamp(ppm, -2147483648.0, 2147483647.0));
 }
 
 class TBmpWriter {
@@ -154,7 +156,7 @@ void TBmpWriter::WriteRowsDirect(TIEBitmap& source) {
                             source.Row(0) == source.Row(height - 1) + (height - 1) * rowBytes;
     if (contiguous) {
         // The block's lowest address is the bottom row: memory order is file order.
-        const int blockRows = static_cast<int>(std::max<int64_t>(1, (int64_t{4} << 20) / rowBytes));
+        const int blockRows = BlockRows(rowBytes, height);
         for (int done = 0; done < height; done += blockRows) {
             if (!fProgress.ReportUnitIfChanged(done, last)) return;
             const int rows = std::min(blockRows, height - done);

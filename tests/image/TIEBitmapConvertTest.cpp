@@ -329,6 +329,7 @@ TEST(ConvertTo, SameFormatNullTargetAndAlphaPlane) {
     b.ConvertTo(ie24RGB);
     EXPECT_EQ(b.Row(1), row); // nothing was done
     b.ConvertTo(ie32RGB);
+    EXPECT_EQ(b.GetDword(2, 1), 0xFF010203u);
     EXPECT_EQ(b.GetAlpha(2, 1), 77);
     EXPECT_EQ(b.AlphaPlane()->Width(), 3);
     b.ConvertTo(ieNull);
@@ -423,6 +424,136 @@ TEST(ConvertOnPlatform, FormatsThePlatformCannotHoldMoveToMemory) {
     ASSERT_NE(empty.AsVclBitmap(), nullptr);
     empty.ConvertTo(ie1g);
     EXPECT_EQ(empty.AsVclBitmap()->BitCount(), 1);
+}
+
+TEST(ReadAsRGB, ColourSpacesAreConvertedBack) {
+    TIEBitmap cmyk(1, 1, ieCMYK);
+    cmyk.SetDword(0, 0, 0xC83F7FFFu); // bytes 255, 127, 63, k 200
+    EXPECT_EQ(cmyk.ReadAsRGB(0, 0), MakeRGB(200, 99, 49));
+    TIEBitmap lab(2, 1, ieCIELab);
+    lab.Row(0)[0] = 255; // L* 100, a = b = 0
+    EXPECT_EQ(lab.ReadAsRGB(0, 0), MakeRGB(255, 255, 255));
+    EXPECT_EQ(lab.ReadAsRGB(1, 0), MakeRGB(0, 0, 0));
+    // Lab bytes of a colour come back close to it.
+    TIEBitmap rgb(1, 1, ie24RGB);
+    rgb.SetRGB(0, 0, MakeRGB(200, 100, 50));
+    rgb.ConvertTo(ieCIELab);
+    const TRGB back = rgb.ReadAsRGB(0, 0);
+    EXPECT_NEAR(back.r, 200, 4);
+    EXPECT_NEAR(back.g, 100, 4);
+    EXPECT_NEAR(back.b, 50, 4);
+}
+
+TEST(CopyFromVclBitmap, ChannelPositionsOfPackedDepths) {
+    struct Case {
+        int bits;
+        uint16_t word;
+        TRGB expected;
+    };
+    for (const Case& c :
+         {Case{15, 0x7C00, MakeRGB(248, 0, 0)}, Case{15, 0x03E0, MakeRGB(0, 248, 0)},
+          Case{15, 0x001F, MakeRGB(0, 0, 248)}, Case{16, 0xF800, MakeRGB(248, 0, 0)},
+          Case{16, 0x07E0, MakeRGB(0, 252, 0)}, Case{16, 0x001F, MakeRGB(0, 0, 248)},
+          Case{16, 0xFFFF, MakeRGB(248, 252, 248)}}) {
+        TPlatformBitmap platform(2, 1, c.bits);
+        std::memcpy(platform.ScanLine(0) + 2, &c.word, 2);
+        TIEBitmap b;
+        b.CopyFromVclBitmap(platform);
+        ASSERT_EQ(b.PixelFormat(), ie24RGB);
+        EXPECT_EQ(b.GetRGB(1, 0), c.expected) << c.bits << " " << c.word;
+        EXPECT_EQ(b.GetRGB(0, 0), MakeRGB(0, 0, 0));
+        EXPECT_FALSE(b.Opaque);
+    }
+    // Four bits: the high nibble is the left pixel.
+    TPlatformBitmap nibbles(3, 1, 4);
+    nibbles.ScanLine(0)[0] = 0x9C; // VGA bright red, bright blue
+    nibbles.ScanLine(0)[1] = 0xF0;
+    TIEBitmap b;
+    b.CopyFromVclBitmap(nibbles);
+    ASSERT_EQ(b.PixelFormat(), ie8p);
+    EXPECT_EQ(b.GetByte(0, 0), 9);
+    EXPECT_EQ(b.GetByte(1, 0), 12);
+    EXPECT_EQ(b.GetByte(2, 0), 15);
+    EXPECT_EQ(b.ReadAsRGB(1, 0), MakeRGB(0, 0, 255));
+
+    // Into a platform-held bitmap, depths other than 1, 24 and 32 become 24 bits.
+    TPlatformBitmap packed(2, 1, 16);
+    std::memcpy(packed.ScanLine(0), "\xFF\xFF", 2);
+    TIEBitmap held;
+    held.Relocate(ieTBitmap);
+    held.CopyFromVclBitmap(packed);
+    EXPECT_EQ(packed.BitCount(), 24);
+    EXPECT_EQ(held.PixelFormat(), ie24RGB);
+    EXPECT_EQ(held.GetRGB(0, 0), MakeRGB(248, 252, 248));
+}
+
+// ConvertTo works inside the bitmap's own block where it can; converting into
+// a separate bitmap must give the same pixels for every pair of formats, also
+// where wider pixels still fit the padding of the old rows.
+TEST(ConvertTo, InPlaceAgreesWithConvertingIntoAnotherBitmap) {
+    uint32_t seed = 1;
+    for (int from = ie1g; from < kPixelFormatCount; ++from) {
+        for (int to = ie1g; to < kPixelFormatCount; ++to) {
+            for (int width : {1, 3, 5, 7}) {
+                SCOPED_TRACE(::testing::Message()
+                             << PixelFormatName(TIEPixelFormat(from)) << " -> "
+                             << PixelFormatName(TIEPixelFormat(to)) << " width " << width);
+                TIEBitmap source(width, 3, TIEPixelFormat(from));
+                for (int y = 0; y < 3; ++y)
+                    for (int64_t i = 0; i < source.PackedRowBytes(); ++i) {
+                        seed = seed * 1664525u + 1013904223u;
+                        source.Row(y)[i] = static_cast<uint8_t>(seed >> 24);
+                    }
+                if (from == ie32f) source.FillArea(0, 1, width - 1, 1, 0.25); // some real values
+                TIEBitmap separate(width, 3, TIEPixelFormat(to));
+                separate.ConvertPixelsFrom(source);
+                source.ConvertTo(TIEPixelFormat(to));
+                ASSERT_EQ(source.PixelFormat(), to);
+                const auto bytes = static_cast<size_t>(source.PackedRowBytes());
+                for (int y = 0; y < 3; ++y)
+                    ASSERT_EQ(std::memcmp(source.Row(y), separate.Row(y), bytes), 0) << "row " << y;
+            }
+        }
+    }
+}
+
+// Pictures of a megabyte and more are converted inside their own block, both
+// to shorter and to longer rows.
+TEST(ConvertTo, LargePicturesConvertedInTheirOwnBlock) {
+    constexpr int kW = 1031, kH = 1021; // ie8g rows alone take more than a megabyte
+    TIEBitmap b(kW, kH, ie24RGB);
+    auto pattern = [](int x, int y) {
+        return MakeRGB(static_cast<uint8_t>(x * 3 + y), static_cast<uint8_t>(x ^ y),
+                       static_cast<uint8_t>(y * 5 - x));
+    };
+    for (int y = 0; y < kH; ++y) {
+        auto* row = reinterpret_cast<TRGB*>(b.Row(y));
+        for (int x = 0; x < kW; ++x)
+            row[x] = pattern(x, y);
+    }
+    b.SetAlpha(kW - 1, kH - 1, 6);
+    auto expectEverywhere = [&](auto&& expected) {
+        for (int y = 0; y < kH; ++y)
+            for (int x = 0; x < kW; ++x)
+                if (!expected(x, y)) {
+                    ADD_FAILURE() << PixelFormatName(b.PixelFormat()) << " at " << x << "," << y;
+                    return;
+                }
+    };
+    b.ConvertTo(ie32RGB);
+    expectEverywhere([&](int x, int y) {
+        const TRGB c = pattern(x, y);
+        return b.GetDword(x, y) == (0xFF000000u | c.r << 16 | c.g << 8 | c.b);
+    });
+    b.ConvertTo(ie24RGB);
+    expectEverywhere([&](int x, int y) { return b.GetRGB(x, y) == pattern(x, y); });
+    b.ConvertTo(ie8g);
+    b.ConvertTo(ie16g); // widens through a copy of each row
+    b.ConvertTo(ieRGB48);
+    b.ConvertTo(ie8g);
+    expectEverywhere([&](int x, int y) { return b.GetByte(x, y) == GrayLevel(pattern(x, y)); });
+    EXPECT_EQ(b.GetAlpha(kW - 1, kH - 1), 6);
+    EXPECT_EQ(b.Row(0), b.Row(kH - 1) + static_cast<ptrdiff_t>(b.RowBytes()) * (kH - 1));
 }
 
 // Conversions through every storage kind keep pixels and the alpha plane.

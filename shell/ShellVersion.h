@@ -1,7 +1,0 @@
-#pragma once
-
-namespace vellinor {
-
-const char* ProgramName();
-
-} // namespace vellinor

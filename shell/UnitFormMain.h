@@ -1,0 +1,138 @@
+#pragma once
+// TFormMain: the main window. Built with its English design texts; FormCreate
+// applies the Chinese texts, reads the settings file and configures the view;
+// destruction writes the settings file back.
+
+#include "view/DOrevaDeVeri.h"
+
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+#include <string>
+
+class QButtonGroup;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QSplitter;
+class QTextEdit;
+class QTreeView;
+
+namespace vellinor {
+
+class TColorBox;
+class TImageViewWidget;
+
+class TFormMain : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr int kStatusPanelCount = 6;
+    static constexpr int kStatusPanelWidths[kStatusPanelCount] = {200, 150, 150, 100, 100, 50};
+
+    // settingsPath: the settings file to read now and write at destruction.
+    explicit TFormMain(std::string settingsPath, QWidget* parent = nullptr);
+    ~TFormMain() override;
+
+    // Shows a failure the user must know about (a settings write); tests replace it.
+    std::function<void(const QString& message)> ReportError;
+
+    // --- Lifecycle handlers ---
+    void FormCreate();
+    void FormShow();
+    void FormActivate();
+    // Runs for every key pressed in the window, whichever control has the focus.
+    void FormKeyDown(int key, TShiftState shift);
+    void FormDestroy();
+
+    // --- Handlers of the controls ---
+    void Button3Click();
+    void ButtonAboutClick();
+    void ButtonHomePageClick();
+    void SelectRadioGroupClick();
+    void CheckBoxUseObjectsClick();
+    void ImageVectZoomIn(double newZoom);
+    void ImageVectZoomOut(double newZoom);
+    void ImageVectImageChange();
+    void ImageVectClick();
+    // Enable rules of the three command buttons.
+    void UpdateCommandStates();
+
+    const std::string& SettingsPath() const { return fSettingsPath; }
+    DOrevaDeVeri& ImageVect() { return *fImageVect; }
+
+    // --- Controls (named as designed) ---
+    QGroupBox* GroupBox2; // "Source"
+    QSplitter* SourceSplitter;
+    QTreeView* ShellTreeView1;
+    QListWidget* FileListBox1;
+    QGroupBox* GroupBox1; // "Copyright"
+    QLabel* CopyrightEditLabel;
+    QLineEdit* CopyrightEdit;
+    QPushButton* ButtonAddCopyright;
+    QGroupBox* GroupBox4; // "General Options"
+    QCheckBox* CheckBoxAddFrame;
+    QCheckBox* CheckBoxCopyrightInMargin;
+    QLabel* Label1; // "Text Color"
+    TColorBox* ColorBoxTextColor;
+    QGroupBox* GroupBox3; // "Object Options"
+    QCheckBox* CheckBoxUseObjects;
+    QCheckBox* CheckBoxAddSoftShadow;
+    QCheckBox* CheckBoxAntialiasText;
+    QPushButton* ButtonMerge;
+    QGroupBox* SelectRadioGroup;
+    QTextEdit* Memo1;
+    QPushButton* ButtonSaveAs;
+    TImageViewWidget* ImageVectWidget;
+    QProgressBar* ProgressBar;
+    QPushButton* Button3; // "Close"
+    QLabel* Label2;
+    QLabel* Label3;
+    QPushButton* ButtonAbout;
+    QPushButton* ButtonHomePage;
+    QLabel* StatusPanels[kStatusPanelCount];
+
+    // The items of SelectRadioGroup as they are now.
+    int SelectRadioGroupItemCount() const;
+    QRadioButton* SelectRadioGroupItem(int index) const;
+    int SelectRadioGroupItemIndex() const;
+    void SetSelectRadioGroupItemIndex(int index);
+    void SetSelectRadioGroupItems(const QStringList& items);
+
+    // Lines of the note box.
+    QStringList Memo1Lines() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void BuildControls();
+    QWidget* BuildLeftColumn();
+    QWidget* BuildCopyrightGroup();
+    QWidget* BuildBottomStrip();
+    void BuildStatusBar();
+    void ApplyDesignTexts();
+    void ApplyInterfaceTexts();
+    void ReadSettings();
+    void ConfigureView();
+    void SetMemo1Lines(const QStringList& lines);
+    void SetZoomItemCaption();
+    bool IsFirstReceiver(QObject* watched, QEvent* event);
+    // Objects on the vector layer (none until the view carries objects).
+    int ShapeCount() const { return 0; }
+
+    std::string fSettingsPath;
+    std::unique_ptr<DOrevaDeVeri> fImageVect;
+    QButtonGroup* fSelectButtons = nullptr;
+    // Key preview: the event and the widget it last reached.
+    QEvent* fPreviewedEvent = nullptr;
+    QObject* fPreviewedReceiver = nullptr;
+};
+
+} // namespace vellinor
