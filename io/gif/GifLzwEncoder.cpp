@@ -19,51 +19,51 @@ constexpr int kMaxCodeBits = 12;
 constexpr int kMaxCodes = 1 << kMaxCodeBits;
 constexpr int kHashSize = 5003;
 constexpr int kHashShift = 4;
-constexpr int kBlockBytes = 254;
-// Sub-blocks are collected and written in chunks of about this size.
+constexpr size_t kBlockBytes = 254;
+// Packed codes are framed in pieces of this size, and the framed blocks
+// written in chunks of about kChunkBytes.
+constexpr size_t kRawBytes = 4096;
 constexpr size_t kChunkBytes = size_t{1} << 16;
 
 // Bytes framed into sub-blocks of kBlockBytes, written in chunks.
 class TSubBlockWriter {
 public:
-    explicit TSubBlockWriter(TStream& stream) : fStream(stream), fChunk(kChunkBytes + 2 * 256) {
-        fPosition = 1; // room for the first block's length byte
+    explicit TSubBlockWriter(TStream& stream) : fStream(stream) {
+        fChunk.reserve(kChunkBytes + kRawBytes + kRawBytes / kBlockBytes + 2);
     }
 
-    void Byte(uint8_t value) {
-        fChunk[fPosition++] = value;
-        if (fPosition - fBlockStart - 1 == kBlockBytes) EndBlock();
+    void Append(const uint8_t* data, size_t count) {
+        while (count > 0) {
+            const size_t part = std::min(count, kBlockBytes - fBlock.size());
+            fBlock.insert(fBlock.end(), data, data + part);
+            data += part;
+            count -= part;
+            if (fBlock.size() == kBlockBytes) EndBlock();
+        }
+        if (fChunk.size() >= kChunkBytes) Flush();
     }
 
     // Ends the last block and writes the terminator.
     void Finish() {
-        if (fPosition - fBlockStart - 1 > 0) {
-            fChunk[fBlockStart] = static_cast<uint8_t>(fPosition - fBlockStart - 1);
-        } else {
-            fPosition = fBlockStart;
-        }
-        fChunk[fPosition++] = 0;
-        Flush(fPosition);
+        if (!fBlock.empty()) EndBlock();
+        fChunk.push_back(0);
+        Flush();
     }
 
 private:
     void EndBlock() {
-        fChunk[fBlockStart] = static_cast<uint8_t>(kBlockBytes);
-        fBlockStart = fPosition;
-        if (fBlockStart >= kChunkBytes) {
-            Flush(fBlockStart);
-            fBlockStart = 0;
-        }
-        fPosition = fBlockStart + 1;
+        fChunk.push_back(static_cast<uint8_t>(fBlock.size()));
+        fChunk.insert(fChunk.end(), fBlock.begin(), fBlock.end());
+        fBlock.clear();
     }
-    void Flush(size_t bytes) {
-        if (bytes > 0) fStream.Write(fChunk.data(), static_cast<int64_t>(bytes));
+    void Flush() {
+        if (!fChunk.empty()) fStream.Write(fChunk.data(), static_cast<int64_t>(fChunk.size()));
+        fChunk.clear();
     }
 
     TStream& fStream;
+    std::vector<uint8_t> fBlock;
     std::vector<uint8_t> fChunk;
-    size_t fBlockStart = 0;
-    size_t fPosition = 0;
 };
 
 // Codes packed least significant bit first, with the code size growing as
@@ -80,10 +80,16 @@ public:
     void Put(int code, int nextFree, bool cleared) {
         fBits |= static_cast<uint64_t>(code) << fBitCount;
         fBitCount += fCodeBits;
-        while (fBitCount >= 8) {
-            fBlocks.Byte(static_cast<uint8_t>(fBits));
-            fBits >>= 8;
-            fBitCount -= 8;
+        if (fBitCount >= 32) {
+            for (int i = 0; i < 4; ++i)
+                fRaw[fRawCount + static_cast<size_t>(i)] = static_cast<uint8_t>(fBits >> (8 * i));
+            fRawCount += 4;
+            fBits >>= 32;
+            fBitCount -= 32;
+            if (fRawCount == kRawBytes) {
+                fBlocks.Append(fRaw.data(), fRawCount);
+                fRawCount = 0;
+            }
         }
         if (cleared) {
             SetBits(fInitialBits);
@@ -93,11 +99,13 @@ public:
     }
 
     void Flush() {
-        while (fBitCount > 0) {
-            fBlocks.Byte(static_cast<uint8_t>(fBits));
+        for (; fBitCount > 0; fBitCount -= 8) {
+            fRaw[fRawCount++] = static_cast<uint8_t>(fBits);
             fBits >>= 8;
-            fBitCount = std::max(fBitCount - 8, 0);
         }
+        fBitCount = 0;
+        fBlocks.Append(fRaw.data(), fRawCount);
+        fRawCount = 0;
     }
 
 private:
@@ -112,6 +120,8 @@ private:
     int fMaxCode = 0;
     uint64_t fBits = 0;
     int fBitCount = 0;
+    std::array<uint8_t, kRawBytes + 8> fRaw{};
+    size_t fRawCount = 0;
 };
 
 class TLzwEncoder {
@@ -129,8 +139,35 @@ public:
             fStarted = true;
             x = 1;
         }
-        for (; x < width; ++x)
-            Add(pixels[x] & fPixelMask);
+        // Locals, not members: the bytes written on a miss could alias them.
+        const uint8_t mask = fPixelMask;
+        const int64_t* entries = fEntries.data();
+        int prefix = fPrefix;
+        for (; x < width; ++x) {
+            const int pixel = pixels[x] & mask;
+            const int32_t key = (pixel << kMaxCodeBits) + prefix;
+            int slot = (pixel << kHashShift) ^ prefix;
+            int64_t entry = entries[slot];
+            if (KeyOf(entry) == key) {
+                prefix = CodeOf(entry);
+                continue;
+            }
+            if (KeyOf(entry) >= 0) {
+                const int step = slot == 0 ? 1 : kHashSize - slot;
+                do {
+                    slot -= step;
+                    if (slot < 0) slot += kHashSize;
+                    entry = entries[slot];
+                } while (KeyOf(entry) != key && KeyOf(entry) > 0);
+                if (KeyOf(entry) == key) {
+                    prefix = CodeOf(entry);
+                    continue;
+                }
+            }
+            Miss(prefix, key, slot);
+            prefix = pixel;
+        }
+        fPrefix = prefix;
     }
 
     void Finish() {
@@ -140,36 +177,21 @@ public:
     }
 
 private:
+    static constexpr int64_t kEmpty = -65536;
+    static int32_t KeyOf(int64_t entry) { return static_cast<int32_t>(entry >> 16); }
+    static int CodeOf(int64_t entry) { return static_cast<int>(entry & 0xFFFF); }
+
     void ClearTable() {
-        fKeys.fill(-1);
+        fEntries.fill(kEmpty);
         fNextFree = fClear + 2;
     }
 
-    void Add(int pixel) {
-        const int32_t key = (pixel << kMaxCodeBits) + fPrefix;
-        int slot = (pixel << kHashShift) ^ fPrefix;
-        if (fKeys[static_cast<size_t>(slot)] == key) {
-            fPrefix = fCodeOf[static_cast<size_t>(slot)];
-            return;
-        }
-        if (fKeys[static_cast<size_t>(slot)] >= 0) {
-            const int step = slot == 0 ? 1 : kHashSize - slot;
-            for (;;) {
-                slot -= step;
-                if (slot < 0) slot += kHashSize;
-                const int32_t found = fKeys[static_cast<size_t>(slot)];
-                if (found == key) {
-                    fPrefix = fCodeOf[static_cast<size_t>(slot)];
-                    return;
-                }
-                if (found <= 0) break;
-            }
-        }
-        fCodes.Put(fPrefix, fNextFree, false);
-        fPrefix = pixel;
+    // The string prefix + pixel is new: emit the prefix, then enter the
+    // string at the free slot, or start a new table when all codes are used.
+    void Miss(int prefix, int32_t key, int slot) {
+        fCodes.Put(prefix, fNextFree, false);
         if (fNextFree < kMaxCodes) {
-            fCodeOf[static_cast<size_t>(slot)] = static_cast<uint16_t>(fNextFree++);
-            fKeys[static_cast<size_t>(slot)] = key;
+            fEntries[static_cast<size_t>(slot)] = int64_t{key} * 65536 + fNextFree++;
         } else {
             ClearTable();
             fCodes.Put(fClear, fNextFree, true);
@@ -182,8 +204,8 @@ private:
     int fNextFree = 0;
     int fPrefix = 0;
     bool fStarted = false;
-    std::array<int32_t, kHashSize> fKeys{};
-    std::array<uint16_t, kHashSize> fCodeOf{};
+    // Each slot: key x 65536 + code; an empty slot's key is -1.
+    std::array<int64_t, kHashSize> fEntries{};
 };
 
 } // namespace

@@ -209,12 +209,12 @@ int TGifWriter::IndexOf(TRGB color) const {
 }
 
 std::vector<uint8_t> TGifWriter::Header() const {
-    std::vector<uint8_t> out;
     // A version that is not a GIF signature would make the file unreadable.
     const std::string& version = fParams.GifVersion;
     const bool valid = version.size() == 6 && version.starts_with("GIF");
     const std::string signature = valid ? version : std::string("GIF89a");
-    out.insert(out.end(), signature.begin(), signature.end());
+    std::vector<uint8_t> out(signature.begin(), signature.end());
+    out.reserve(64 + 3 * fPalette.size());
     // The logical screen holds the image at its position.
     PutLE16(out, std::clamp(fParams.GifXPos, 0, kMaxSide) + fBitmap.Width());
     PutLE16(out, std::clamp(fParams.GifYPos, 0, kMaxSide) + fBitmap.Height());
