@@ -59,6 +59,7 @@ private:
     void ReadExtension();
     // False when the stream ended inside the descriptor.
     bool ReadImage();
+    void SkipImageData();
     void LoadImage(const TGifDescriptor& descriptor, const std::vector<TRGB>& localTable);
     bool DecodeIndexes(const TGifDescriptor& descriptor, TIEPixelFormat format,
                        std::vector<uint8_t>& indexes);
@@ -143,16 +144,22 @@ bool TGifReader::ReadImage() {
         localTable = ReadGifColorTable(fStream, GifTableEntries(descriptor.TableSizeField));
     }
     if (fImageCount != fParams.GifFrameIndex || fSelectedFound) {
-        uint8_t minCodeSize = 0;
-        fStream.ReadExact(&minCodeSize, 1);
-        SkipGifSubBlocks(fStream);
+        SkipImageData();
         ++fImageCount;
         return true;
     }
     fSelectedFound = true;
     LoadImage(descriptor, localTable);
+    // Without pixels the data are still to be passed over.
+    if (fPreview) SkipImageData();
     ++fImageCount;
     return true;
+}
+
+void TGifReader::SkipImageData() {
+    uint8_t minCodeSize = 0;
+    fStream.ReadExact(&minCodeSize, 1);
+    SkipGifSubBlocks(fStream);
 }
 
 void TGifReader::LoadImage(const TGifDescriptor& descriptor, const std::vector<TRGB>& localTable) {

@@ -176,7 +176,11 @@ TEST_F(GifReader, PreviewReadsTheParametersOnly) {
     TGifFile file;
     file.ScreenWidth = 6;
     file.GlobalTable = {kBlack, kWhite, kRed, kGreen};
-    file.Images.push_back(Image(6, 1, {0, 1, 2, 3, 0, 1}));
+    // Data long enough to hold bytes that look like a trailer or a separator.
+    std::vector<uint8_t> noise(6 * 500);
+    for (size_t i = 0; i < noise.size(); ++i)
+        noise[i] = static_cast<uint8_t>((i * 2654435761u) >> 29 & 3);
+    file.Images.push_back(Image(6, 500, noise));
     file.Images.push_back(Image(1, 1, {0}));
     file.CommentsBeforeImages = {"first", std::string(300, 'x')};
     ASSERT_FALSE(Read(BuildGif(file), true, true));
