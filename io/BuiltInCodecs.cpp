@@ -7,6 +7,7 @@
 #include "io/pcx/DcxCodec.h"
 #include "io/pcx/PcxCodec.h"
 #include "io/jp2/J2kCodec.h"
+#include "io/gif/GifCodec.h"
 
 namespace vellinor {
 
@@ -15,6 +16,7 @@ void RegisterBuiltInCodecs() {
     RegisterPcxCodec();
     RegisterDcxCodec();
     RegisterJ2kCodecs();
+    RegisterGifCodec();
 }
 
 } // namespace vellinor
