@@ -4,11 +4,15 @@
 
 #include "io/ImageCodec.h"
 #include "io/bmp/BmpCodec.h"
+#include "io/jpeg/JpegCodec.h"
+#include "io/png/PngCodec.h"
 
 namespace vellinor {
 
 void RegisterBuiltInCodecs() {
     RegisterBmpCodec();
+    RegisterPngCodec();
+    RegisterJpegCodec();
 }
 
 } // namespace vellinor
