@@ -278,6 +278,8 @@ void DecodeRows(TJpegReadJob& job) {
     params.Width = static_cast<int32_t>(info->output_width);
     params.Height = static_cast<int32_t>(info->output_height);
     const TIEPixelFormat format = TargetFormat(job);
+    // A fresh, zeroed picture even when the size is the one it had.
+    job.Bitmap->FullReallocate = true;
     if (!SetupImage(*job.Bitmap, info->output_width, info->output_height, format, *job.Progress)) {
         return;
     }

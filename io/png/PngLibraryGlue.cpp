@@ -4,6 +4,7 @@
 #include "platform/Stream.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace vellinor {
 
@@ -47,7 +48,14 @@ void PngWarningRoutine(png_structp, png_const_charp) {}
 void PngReadFromStream(png_structp png, png_bytep data, size_t length) {
     auto* stream = static_cast<TStream*>(png_get_io_ptr(png));
     const auto wanted = static_cast<int64_t>(length);
-    if (ReadSafely(*stream, data, wanted) != wanted) png_error(png, "Read Error");
+    const int64_t got = ReadSafely(*stream, data, wanted);
+    if (got == wanted) return;
+    // The part of a request that the stream still had is decoded (the rows
+    // it completes are kept) before the next request fails.
+    TPngErrorContext* errors = ErrorsOf(png);
+    if (got <= 0 || errors == nullptr || errors->StreamEnded) png_error(png, "Read Error");
+    errors->StreamEnded = true;
+    std::memset(data + got, 0, static_cast<size_t>(wanted - got));
 }
 
 void PngWriteToStream(png_structp png, png_bytep data, size_t length) {

@@ -22,6 +22,8 @@ struct TIOProgressRec;
 // Handed to libpng as its error pointer.
 struct TPngErrorContext {
     const TIOProgressRec* Progress = nullptr;
+    // The stream ended inside a request (reading).
+    bool StreamEnded = false;
     // The first message libpng gave with its error.
     char Message[128] = {};
 };
@@ -32,8 +34,10 @@ struct TPngErrorContext {
 // Warnings change nothing.
 void PngWarningRoutine(png_structp png, png_const_charp message);
 
-// Reads from the TStream in png_get_io_ptr; fewer bytes than requested is an
-// error (the silent abort).
+// Reads from the TStream in png_get_io_ptr. When the stream ends inside a
+// request, the bytes it had are passed on with zeros after them, and the
+// next request is an error (the silent abort): rows the data completes are
+// still decoded.
 void PngReadFromStream(png_structp png, png_bytep data, size_t length);
 // Writes to the TStream in png_get_io_ptr; a stream that takes fewer bytes
 // raises the abort flag of the TPngErrorContext and the writing goes on.

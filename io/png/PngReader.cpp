@@ -221,6 +221,9 @@ int64_t EncodablePixels(TPngReadJob& job) {
 
 bool SetupBitmap(TPngReadJob& job) {
     TIEBitmap& bitmap = *job.Bitmap;
+    // A fresh, zeroed picture even when the size is the one it had: rows a
+    // damaged file does not deliver stay zero.
+    bitmap.FullReallocate = true;
     if (!SetupImage(bitmap, job.Width, job.Height, job.Format, *job.Progress,
                     EncodablePixels(job))) {
         return false;
