@@ -4,11 +4,28 @@
 #include "platform/Stream.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace vellinor {
 
 namespace {
+
+constexpr int64_t kLargestPaddedRead = 65536;
+// Text and other chunks larger than this are refused before they are read.
+constexpr png_alloc_size_t kChunkMemoryLimit = 8'000'000;
+// libpng only warns about a chunk above that limit and then allocates (and
+// clears) a buffer of the size the file claims; no block libpng needs for a
+// real file (rows of a million pixels included) comes near this.
+constexpr png_alloc_size_t kLargestAllocation = png_alloc_size_t{64} << 20;
+
+png_voidp Allocate(png_structp, png_alloc_size_t size) {
+    return size <= kLargestAllocation ? std::malloc(size) : nullptr;
+}
+
+void Release(png_structp, png_voidp block) {
+    std::free(block);
+}
 
 TPngErrorContext* ErrorsOf(png_structp png) {
     return static_cast<TPngErrorContext*>(png_get_error_ptr(png));
@@ -52,8 +69,12 @@ void PngReadFromStream(png_structp png, png_bytep data, size_t length) {
     if (got == wanted) return;
     // The part of a request that the stream still had is decoded (the rows
     // it completes are kept) before the next request fails.
+    // Only row data comes in small requests; a large one is a chunk the
+    // file claims but does not hold.
     TPngErrorContext* errors = ErrorsOf(png);
-    if (got <= 0 || errors == nullptr || errors->StreamEnded) png_error(png, "Read Error");
+    if (got <= 0 || wanted > kLargestPaddedRead || errors == nullptr || errors->StreamEnded) {
+        png_error(png, "Read Error");
+    }
     errors->StreamEnded = true;
     std::memset(data + got, 0, static_cast<size_t>(wanted - got));
 }
@@ -71,11 +92,12 @@ void PngWriteToStream(png_structp png, png_bytep data, size_t length) {
 void PngFlushStream(png_structp) {}
 
 TPngReadRecord::TPngReadRecord(TStream& stream, TPngErrorContext& errors) {
-    Png =
-        png_create_read_struct(PNG_LIBPNG_VER_STRING, &errors, PngErrorRoutine, PngWarningRoutine);
+    Png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, &errors, PngErrorRoutine,
+                                   PngWarningRoutine, nullptr, Allocate, Release);
     if (Png == nullptr) return;
     Info = png_create_info_struct(Png);
     png_set_read_fn(Png, &stream, PngReadFromStream);
+    png_set_chunk_malloc_max(Png, kChunkMemoryLimit);
 }
 
 TPngReadRecord::~TPngReadRecord() {

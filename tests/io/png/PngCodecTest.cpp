@@ -231,6 +231,39 @@ TEST(PngCodec, PaletteWithTrnsLoadsWithAlpha) {
     }
 }
 
+TEST(PngCodec, NativeFormatKeepsPaletteAndSixteenBitGrey) {
+    TPngSpec palette;
+    palette.ColorType = PNG_COLOR_TYPE_PALETTE;
+    palette.Width = 3;
+    palette.Height = 1;
+    palette.Palette = {{10, 20, 30}, {200, 100, 50}, {1, 2, 3}};
+    palette.PaletteAlpha = {255, 0};
+    palette.Rows = {{2, 1, 0}};
+    TIEImageIO io;
+    io.SetNativePixelFormat(true);
+    Load(io, MakePng(palette));
+    ASSERT_FALSE(io.AbortFlag);
+    TIEBitmap& b = *io.IEBitmap();
+    ASSERT_EQ(b.PixelFormat(), ie8p);
+    EXPECT_EQ(b.GetByte(0, 0), 2);
+    EXPECT_EQ(b.GetPaletteColor(1), MakeRGB(200, 100, 50));
+    ASSERT_TRUE(b.HasAlphaPlane());
+    EXPECT_EQ(b.GetAlpha(1, 0), 0);
+    EXPECT_EQ(b.GetAlpha(0, 0), 255);
+
+    TPngSpec grey;
+    grey.ColorType = PNG_COLOR_TYPE_GRAY;
+    grey.Depth = 16;
+    grey.Width = 2;
+    grey.Height = 1;
+    grey.Rows = {{0x12, 0x34, 0xFF, 0x01}};
+    Load(io, MakePng(grey));
+    ASSERT_FALSE(io.AbortFlag);
+    ASSERT_EQ(io.IEBitmap()->PixelFormat(), ie16g);
+    EXPECT_EQ(io.IEBitmap()->GetWord(0, 0), 0x1234);
+    EXPECT_EQ(io.IEBitmap()->GetWord(1, 0), 0xFF01);
+}
+
 TEST(PngCodec, ResolutionFromPhysOrDefault) {
     TPngSpec spec;
     spec.Width = 1;
