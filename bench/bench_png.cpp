@@ -178,7 +178,7 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs)
-            fTimes[run.benchmark_name()] = run.GetAdjustedRealTime();
+            fTimes[run.run_name.function_name] = run.GetAdjustedRealTime();
     }
     void Finalize() override {
         ConsoleReporter::Finalize();
