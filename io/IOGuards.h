@@ -109,6 +109,14 @@ private:
     size_t fPosition = 0;
 };
 
+// Rows moved per block when rows go to or from a stream in blocks: at most
+// 4 MiB and at most one per cent of the rows (so progress and the abort flag
+// are still seen every per cent), at least one.
+inline int BlockRows(int64_t rowBytes, int height) {
+    const int64_t byBytes = (int64_t{4} << 20) / std::max<int64_t>(rowBytes, 1);
+    return static_cast<int>(std::max<int64_t>(1, std::min<int64_t>(byBytes, height / 100)));
+}
+
 // Little-endian loads from a buffer of known size (callers check the size).
 inline uint16_t LoadLE16(const uint8_t* p) {
     return static_cast<uint16_t>(p[0] | (p[1] << 8));

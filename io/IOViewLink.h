@@ -26,7 +26,8 @@ public:
     virtual TIEBitmap& IOBitmap() = 0;
     // After a load: repaint and raise the image-change notification.
     virtual void IORefresh() = 0;
-    // The image's resolution in dots per inch (inside a begin/end-update bracket).
+    // The image's resolution in dots per inch (inside a begin/end-update
+    // bracket). In asynchronous mode this comes from the worker thread.
     virtual void IOSetResolution(int dpiX, int dpiY) = 0;
     virtual TColor IOBackground() const = 0;
     virtual void IOSetBackground(TColor color) = 0;

@@ -41,11 +41,17 @@ std::string CreateTemporaryBeside(const std::string& target) {
 } // namespace
 
 TReplacingFile::TReplacingFile(const std::string& target) : fTarget(target) {
+    // A link is followed: the file it names is replaced, the link stays.
+    std::error_code error;
+    if (std::filesystem::is_symlink(target, error)) {
+        const auto resolved = std::filesystem::weakly_canonical(target, error);
+        if (!error) fTarget = resolved.string();
+    }
     struct stat info {};
-    const bool exists = ::stat(target.c_str(), &info) == 0;
+    const bool exists = ::stat(fTarget.c_str(), &info) == 0;
     if (exists && S_ISDIR(info.st_mode)) ThrowCreateError(target, EISDIR);
-    if (exists && ::access(target.c_str(), W_OK) != 0) ThrowCreateError(target, errno);
-    fTempName = CreateTemporaryBeside(target);
+    if (exists && ::access(fTarget.c_str(), W_OK) != 0) ThrowCreateError(target, errno);
+    fTempName = CreateTemporaryBeside(fTarget);
     if (!fTempName.empty()) {
         if (exists) ::chmod(fTempName.c_str(), info.st_mode & 07777);
         fStream = std::make_unique<TFileStream>(fTempName, TFileMode::fmOpenReadWrite);
@@ -55,10 +61,10 @@ TReplacingFile::TReplacingFile(const std::string& target) : fTarget(target) {
     // for the extra suffix): keep the bytes in memory when the target itself
     // can be written.
     if (!exists) {
-        const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd = ::open(fTarget.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0) ThrowCreateError(target, errno);
         ::close(fd);
-        ::unlink(target.c_str());
+        ::unlink(fTarget.c_str());
     }
     fStream = std::make_unique<TMemoryStream>();
 }

@@ -5,6 +5,20 @@
 
 namespace vellinor {
 
+namespace {
+
+// The position a seek asks for; -1 before the start or on overflow.
+int64_t SeekTarget(int64_t position, int64_t size, int64_t offset, TSeekOrigin origin) {
+    int64_t base = 0;
+    if (origin == TSeekOrigin::soCurrent) base = position;
+    if (origin == TSeekOrigin::soEnd) base = size;
+    if (offset > 0 && base > INT64_MAX - offset) return -1;
+    const int64_t target = base + offset;
+    return target < 0 ? -1 : target;
+}
+
+} // namespace
+
 TBufferedReadStream::TBufferedReadStream(TStream& source, int64_t bufferSize)
     : fSource(source), fBuffer(static_cast<size_t>(std::max<int64_t>(bufferSize, 16))) {
     fPosition = fSource.Position();
@@ -49,14 +63,9 @@ int64_t TBufferedReadStream::Read(void* buffer, int64_t count) {
 }
 
 int64_t TBufferedReadStream::Seek(int64_t offset, TSeekOrigin origin) {
-    int64_t base = 0;
-    if (origin == TSeekOrigin::soCurrent) base = fPosition;
-    if (origin == TSeekOrigin::soEnd) base = fSize;
-    if (offset > 0 && base > INT64_MAX - offset) return -1;
-    const int64_t target = base + offset;
-    if (target < 0) return -1;
-    fPosition = target;
-    return fPosition;
+    const int64_t target = SeekTarget(fPosition, fSize, offset, origin);
+    if (target >= 0) fPosition = target;
+    return target;
 }
 
 int64_t TCountingStream::Write(const void*, int64_t count) {
@@ -67,14 +76,9 @@ int64_t TCountingStream::Write(const void*, int64_t count) {
 }
 
 int64_t TCountingStream::Seek(int64_t offset, TSeekOrigin origin) {
-    int64_t base = 0;
-    if (origin == TSeekOrigin::soCurrent) base = fPosition;
-    if (origin == TSeekOrigin::soEnd) base = fSize;
-    if (offset > 0 && base > INT64_MAX - offset) return -1;
-    const int64_t target = base + offset;
-    if (target < 0) return -1;
-    fPosition = target;
-    return fPosition;
+    const int64_t target = SeekTarget(fPosition, fSize, offset, origin);
+    if (target >= 0) fPosition = target;
+    return target;
 }
 
 bool TCountingStream::SetSize(int64_t size) {

@@ -372,7 +372,7 @@ int TBmpReader::ReadRowsDirect() {
                             fBitmap.Location() == ieMemory && !fBitmap.UsesFragments() &&
                             fBitmap.Row(0) == fBitmap.Row(height - 1) + (height - 1) * rowBytes;
     if (contiguous) {
-        const int blockRows = static_cast<int>(std::max<int64_t>(1, (int64_t{4} << 20) / rowBytes));
+        const int blockRows = BlockRows(rowBytes, height);
         for (int fileRow = 0; fileRow < height; fileRow += blockRows) {
             if (!NextRowProgress(fileRow)) return fileRow;
             const int rows = std::min(blockRows, height - fileRow);

@@ -154,7 +154,7 @@ void TBmpWriter::WriteRowsDirect(TIEBitmap& source) {
                             source.Row(0) == source.Row(height - 1) + (height - 1) * rowBytes;
     if (contiguous) {
         // The block's lowest address is the bottom row: memory order is file order.
-        const int blockRows = static_cast<int>(std::max<int64_t>(1, (int64_t{4} << 20) / rowBytes));
+        const int blockRows = BlockRows(rowBytes, height);
         for (int done = 0; done < height; done += blockRows) {
             if (!fProgress.ReportUnitIfChanged(done, last)) return;
             const int rows = std::min(blockRows, height - done);
