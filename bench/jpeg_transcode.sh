@@ -11,7 +11,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build/dev}
 runs=${2:-7}
 cli=$build/vellinor-cli
-command -v vips >/dev/null || { echo "jpeg_transcode: vips not installed, skipped"; exit 0; }
+command -v vips >/dev/null || { echo "jpeg_transcode: vips not installed (scripts/install-deps --bench)"; exit 0; }
 [[ -x "$cli" ]] || { echo "jpeg_transcode: $cli not built"; exit 1; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -40,7 +40,7 @@ seconds() { # command... -> elapsed seconds on stdout
   start=$(date +%s.%N)
   "$@" >/dev/null 2>&1
   end=$(date +%s.%N)
-  echo "$end - $start" | bc -l
+  awk -v a="$start" -v b="$end" 'BEGIN { printf "%.6f\n", b - a }'
 }
 ours=() theirs=()
 for ((i = 0; i < runs; i++)); do
@@ -51,12 +51,12 @@ done
 best() { printf '%s\n' "$@" | sort -g | head -n 1; }
 o=$(best "${ours[@]}")
 t=$(best "${theirs[@]}")
-ratio=$(echo "$o / $t" | bc -l)
+ratio=$(awk -v a="$o" -v b="$t" 'BEGIN { printf "%.6f", a / b }')
 printf 'vellinor-cli convert: %.3f s (best of %d)\n' "$o" "$runs"
 printf 'vips copy:            %.3f s (best of %d)\n' "$t" "$runs"
 printf 'ratio: %.3f (target <= 1.15); output sizes %s / %s bytes\n' "$ratio" \
   "$(stat -c %s "$work/ours.jpg")" "$(stat -c %s "$work/theirs.jpg")"
-if (( $(echo "$ratio > 1.15" | bc -l) )); then
+if awk -v r="$ratio" 'BEGIN { exit !(r > 1.15) }'; then
   echo "jpeg_transcode: OVER target"
   exit 1
 fi
