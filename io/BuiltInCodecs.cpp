@@ -8,6 +8,8 @@
 #include "io/pcx/PcxCodec.h"
 #include "io/jp2/J2kCodec.h"
 #include "io/gif/GifCodec.h"
+#include "io/jpeg/JpegCodec.h"
+#include "io/png/PngCodec.h"
 
 namespace vellinor {
 
@@ -17,6 +19,8 @@ void RegisterBuiltInCodecs() {
     RegisterDcxCodec();
     RegisterJ2kCodecs();
     RegisterGifCodec();
+    RegisterPngCodec();
+    RegisterJpegCodec();
 }
 
 } // namespace vellinor
