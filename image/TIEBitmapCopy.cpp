@@ -203,6 +203,49 @@ void TIEBitmap::ResizeCanvas(int newWidth, int newHeight, double fillValue, int 
         if (fAlpha) step(*fAlpha, static_cast<double>(alphaFill));
     };
 
+    // Growing in both directions (the frame of the stamping workflow) in one
+    // pass: the storage grows once, the old rows move in place (bottom row
+    // first, so none is overwritten before it moved) and only the new
+    // margins are filled. The pixels come out as the general path gives them.
+    const bool grows = newWidth >= w && newHeight >= h && (newWidth > w || newHeight > h);
+    if (grows && BytesPerPixel(fFormat) > 0 && !IsVoid()) {
+        auto offset = [](int align, int grow) {
+            return align == 1 ? grow / 2 : align == 2 ? grow : 0;
+        };
+        const int dx = offset(horizAlign, newWidth - w), dy = offset(vertAlign, newHeight - h);
+        if (fAlpha) {
+            fAlpha->ChangeWidth(newWidth);
+            fAlpha->ChangeHeight(newHeight);
+        }
+        if (fLocation == ieTBitmap && fVcl != nullptr) {
+            fVcl->SetSize(newWidth, newHeight);
+            Sync();
+        } else {
+            ResizeStorage(newWidth, newHeight);
+        }
+        if (fWidth != newWidth || fHeight != newHeight) return; // out of memory
+        bothPlanes([&](TIEBitmap& b, double fill) {
+            if (dx != 0 || dy != 0) {
+                const size_t bytes = static_cast<size_t>(w) * BytesPerPixel(b.fFormat);
+                const size_t shift = static_cast<size_t>(dx) * BytesPerPixel(b.fFormat);
+                const uint8_t access = b.SwitchAccess(iedaRead | iedaWrite);
+                std::vector<uint8_t> line(b.RowPointersStable() ? 0 : bytes);
+                for (int y = h - 1; y >= 0; --y) {
+                    const uint8_t* src = b.Row(y);
+                    if (!line.empty())
+                        src = static_cast<uint8_t*>(std::memcpy(line.data(), src, bytes));
+                    std::memmove(b.Row(y + dy) + shift, src, bytes);
+                }
+                b.SwitchAccess(access);
+            }
+            b.FillArea(0, 0, newWidth - 1, dy - 1, fill);
+            b.FillArea(0, dy + h, newWidth - 1, newHeight - 1, fill);
+            b.FillArea(0, dy, dx - 1, dy + h - 1, fill);
+            b.FillArea(dx + w, dy, newWidth - 1, dy + h - 1, fill);
+        });
+        return;
+    }
+
     // Shrinking: bring the part that stays to the top-left corner.
     bothPlanes([&](TIEBitmap& b, double fill) {
         if (newWidth < w) {

@@ -7,6 +7,9 @@
 #include "io/pcx/DcxCodec.h"
 #include "io/pcx/PcxCodec.h"
 #include "io/jp2/J2kCodec.h"
+#include "io/gif/GifCodec.h"
+#include "io/jpeg/JpegCodec.h"
+#include "io/png/PngCodec.h"
 
 namespace vellinor {
 
@@ -15,6 +18,9 @@ void RegisterBuiltInCodecs() {
     RegisterPcxCodec();
     RegisterDcxCodec();
     RegisterJ2kCodecs();
+    RegisterGifCodec();
+    RegisterPngCodec();
+    RegisterJpegCodec();
 }
 
 } // namespace vellinor

@@ -4,8 +4,11 @@
 
 #include "io/TIEImageIO.h"
 #include "platform/PlatformBitmap.h"
+#include "proc/VEduzoDeRivi.h"
+#include "view/TIELayer.h"
 #include "view/ViewBackground.h"
 #include "view/ViewHost.h"
+#include "view/ViewProcLink.h"
 #include "view/ViewTimer.h"
 
 #include <algorithm>
@@ -13,8 +16,9 @@
 
 namespace vellinor {
 
-DOrevaDeVeri::DOrevaDeVeri() : fPicture(std::make_unique<TIEBitmap>()) {
-    fCurrent = fPicture.get();
+DOrevaDeVeri::DOrevaDeVeri() : fProcLink(std::make_unique<TIEViewProcLink>(*this)) {
+    fLayers.push_back(std::make_unique<TIELayer>(std::make_unique<TIEBitmap>()));
+    fCurrent = fLayers.front()->LayerBitmap;
     fCurrent->Relocate(ieTBitmap);
     fCurrent->Setup(1, 1, ie24RGB);
     fBackBuffer.Relocate(ieTBitmap);
@@ -26,6 +30,8 @@ DOrevaDeVeri::~DOrevaDeVeri() {
         fIO->SetAttachedView(nullptr);
         fIO.reset();
     }
+    fProc.reset();
+    fProcLink->DetachAll();
 }
 
 // --- Host ----------------------------------------------------------------
@@ -145,7 +151,7 @@ void DOrevaDeVeri::PaintBackBuffer() {
     options.ScaleY = fZoomY / 100;
     options.Target = TIEPaintRect{0, 0, fVisibleWidth, fVisibleHeight};
     options.Filter = fZoomX < 100 || fZoomY < 100 ? ZoomFilter : rfNone;
-    fCurrent->PaintTo(fBackBuffer, options);
+    PaintLayers(options);
     KeepPicture();
     DrawOverImage(fBackBuffer);
 }

@@ -10,7 +10,9 @@
 
 #include "image/TIEBitmap.h"
 #include "image/TIEBitmapPaint.h"
+#include "image/TIEMask.h"
 #include "platform/Color.h"
+#include "proc/TIEUndoList.h"
 #include "view/ViewCursors.h"
 #include "view/ViewTypes.h"
 
@@ -22,10 +24,14 @@
 namespace vellinor {
 
 class TIEImageIO;
+class TIELayer;
+class TIEProcViewLink;
 class TIEViewHost;
+class TIEViewProcLink;
 class TIEViewLink;
 class TIETimer;
 class TPlatformBitmap;
+class VEduzoDeRivi;
 
 // One scroll bar as the host should show it (units are screen pixels).
 struct TIEScrollInfo {
@@ -41,6 +47,7 @@ public:
     using TNotifyEvent = std::function<void(DOrevaDeVeri& sender)>;
     using TProgressEvent = std::function<void(DOrevaDeVeri& sender, int per)>;
     using TZoomEvent = std::function<void(DOrevaDeVeri& sender, double newZoom)>;
+    using TSaveUndoEvent = std::function<void(DOrevaDeVeri& sender, TIEUndoSource kind)>;
 
     DOrevaDeVeri();
     virtual ~DOrevaDeVeri();
@@ -65,6 +72,31 @@ public:
     void ClearImage();
     // The picture's pixels changed: refresh and fire OnImageChange.
     void ImageChange();
+
+    // --- Layers (DOrevaDeVeriLayers.cpp): layer 0 is the picture ---
+    int LayerCount() const { return static_cast<int>(fLayers.size()); }
+    TIELayer& LayerAt(int index) { return *fLayers.at(static_cast<size_t>(index)); }
+    TIELayer& CurrentLayer() { return LayerAt(fCurrentLayer); }
+    int CurrentLayerIndex() const { return fCurrentLayer; }
+    // A new layer of the current layer's size and format, filled with
+    // Background, without alpha plane; it becomes current. Returns its index.
+    int AppendLayer();
+    // Makes a layer current (a layer that is not Pickable passes the choice
+    // down to the nearest one that is); out-of-range indexes are ignored.
+    virtual void SelectLayer(int index);
+    // Composites two layers (with the upper one's mask layer) into one that
+    // takes the lower one's place and becomes current; removeUpper deletes
+    // the upper layer and its mask.
+    void MergeLayerPair(int index1, int index2, bool removeUpper);
+
+    // --- Selection ---
+    // Empty (no selection) unless set; operations of the processing object
+    // then work on the selected pixels only.
+    const TIEMask& SelectionMask() const { return fSelectionMask; }
+    bool Selected() const { return !fSelectionMask.IsEmpty(); }
+    // A copy of mask (its bounding box recomputed) becomes the selection.
+    void SetSelectionMask(const TIEMask& mask);
+    void Deselect();
 
     // --- Zoom and fit (percent) ---
     double Zoom() const { return fZoomX; }
@@ -162,6 +194,12 @@ public:
     // into and writes from the current bitmap, and reports its progress and
     // the end of its work through this view's events. Later calls return it.
     TIEImageIO* AttachedIO();
+    // The processing object, made on first use the same way: it works on the
+    // current bitmap, follows the current layer, and takes this view's
+    // OnProgress, OnFinishWork and OnSaveUndo handlers as they are then.
+    VEduzoDeRivi* AttachedProc();
+    // What processing objects bind to (SetAttachedView).
+    TIEProcViewLink& ProcLink();
     // Forwards the progress of a running load, save or processing step.
     void NotifyProgress(int per);
     void NotifyFinishWork();
@@ -181,6 +219,8 @@ public:
     TNotifyEvent OnImageChange;
     // An attached object finished a load, save or processing step.
     TNotifyEvent OnFinishWork;
+    // The attached processing object saved an undo copy.
+    TSaveUndoEvent OnSaveUndo;
     TNotifyEvent OnClick;
     // Zoom or scroll position changed.
     TNotifyEvent OnViewChange;
@@ -198,6 +238,9 @@ private:
     void PaintBackBuffer();
     void PresentBackBuffer();
     void KeepPicture();
+    void PaintLayers(const TIEPaintOptions& pictureOptions);
+    // The current bitmap is the current layer's; bound processing objects hear of it.
+    void CurrentBitmapChanged();
     void ChangeView();
     bool WheelScroll(const TIEWheelEvent& event, int direction);
     bool WheelZoom(const TIEWheelEvent& event, int direction);
@@ -209,8 +252,12 @@ private:
     std::mutex fPostedLock;
     std::vector<std::function<void()>> fPosted;
 
-    std::unique_ptr<TIEBitmap> fPicture; // layer 0
-    TIEBitmap* fCurrent = nullptr;
+    std::vector<std::unique_ptr<TIELayer>> fLayers; // bottom (the picture) to top
+    int fCurrentLayer = 0;                          // -1 while the list changes
+    TIEBitmap* fCurrent = nullptr;                  // the current layer's bitmap
+    TIEMask fSelectionMask;
+    std::unique_ptr<TIEViewProcLink> fProcLink;
+    std::unique_ptr<VEduzoDeRivi> fProc;
     bool fLegacyBitmap = true;
 
     double fZoomX = 100;
