@@ -11,6 +11,8 @@ inline constexpr const char* kProgramName = "Vellinor";
 inline constexpr const char* kHomePage = "https://github.com/vellinor/vellinor";
 inline constexpr const char* kEMail = "vellinor@users.noreply.github.com";
 inline constexpr const char* kVersionLine = "(Ver 2.0)";
+// The window caption while a folder is browsed: this, then the folder.
+inline constexpr const char* kCaptionPrefix = "Vellinor - ";
 
 // The settings file.
 inline constexpr const char* kSettingsSection = "Copyright Form";
@@ -104,6 +106,13 @@ inline constexpr const char* kAboutHomePage = "主页:";
 inline constexpr const char* kAboutEMail = "邮箱:";
 inline constexpr const char* kAboutChinese = "为您的图片添加版权和边框的工具";
 inline constexpr const char* kAboutClose = "关闭";
+
+// A load or save that failed: the text, then the file, then the reason when
+// one is known.
+inline constexpr const char* kCannotOpenFile = "无法打开文件 ";
+inline constexpr const char* kCannotSaveFile = "无法保存文件 ";
+inline constexpr const char* kReasonSeparator = ": ";
+inline constexpr const char* kUnsupportedFormat = "不支持此文件格式";
 
 // Item 0 of the selection group while a zoom is known.
 inline constexpr const char* kZoomItemPrefix = "放大 (";

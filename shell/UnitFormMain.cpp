@@ -3,11 +3,18 @@
 
 #include "shell/UnitFormMain.h"
 
+#include "io/TIEImageIO.h"
+#include "shell/BusyCursor.h"
+#include "shell/FileFailureMessages.h"
 #include "shell/InterfaceTexts.h"
 #include "shell/ProgramIcon.h"
+#include "shell/SavePictureDialog.h"
 #include "shell/SettingsFile.h"
 #include "shell/TColorBox.h"
+#include "shell/TFileListBox.h"
+#include "shell/TIOPreviewsForm.h"
 #include "shell/TImageViewWidget.h"
+#include "shell/TShellTreeView.h"
 #include "shell/TURLLabel.h"
 #include "shell/UnitFormAbout.h"
 #include "shell/UrlOpener.h"
@@ -16,13 +23,13 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -33,7 +40,6 @@
 #include <QStatusBar>
 #include <QStringDecoder>
 #include <QTextEdit>
-#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace vellinor {
@@ -85,6 +91,7 @@ TFormMain::TFormMain(std::string settingsPath, QWidget* parent)
     : QMainWindow(parent), fSettingsPath(std::move(settingsPath)),
       fImageVect(std::make_unique<DOrevaDeVeri>()) {
     setObjectName(QStringLiteral("FormMain"));
+    SavePictureDialog1 = CreateSavePictureDialog();
     ReportError = [this](const QString& message) {
         QMessageBox::critical(nullptr, Text(kProgramName), message);
     };
@@ -141,6 +148,7 @@ void TFormMain::BuildControls() {
     view.OnZoomOut = [this](DOrevaDeVeri&, double z) { ImageVectZoomOut(z); };
     view.OnImageChange = [this](DOrevaDeVeri&) { ImageVectImageChange(); };
     view.OnClick = [this](DOrevaDeVeri&) { ImageVectClick(); };
+    view.OnProgress = [this](DOrevaDeVeri&, int per) { ImageVectProgress(per); };
 }
 
 QWidget* TFormMain::BuildLeftColumn() {
@@ -153,10 +161,10 @@ QWidget* TFormMain::BuildLeftColumn() {
     auto* sourceLayout = new QVBoxLayout(GroupBox2);
     sourceLayout->setContentsMargins(4, 4, 4, 4);
     SourceSplitter = Named(new QSplitter(Qt::Horizontal, GroupBox2), "Splitter2");
-    ShellTreeView1 = Named(new QTreeView(SourceSplitter), "ShellTreeView1");
-    ShellTreeView1->setHeaderHidden(true);
-    ShellTreeView1->setRootIsDecorated(false);
-    FileListBox1 = Named(new QListWidget(SourceSplitter), "FileListBox1");
+    ShellTreeView1 = Named(new TShellTreeView(SourceSplitter), "ShellTreeView1");
+    FileListBox1 = Named(new TFileListBox(SourceSplitter), "FileListBox1");
+    connect(ShellTreeView1, &TShellTreeView::Change, this, [this] { ShellTreeView1Change(); });
+    connect(FileListBox1, &TFileListBox::Change, this, [this] { FileListBox1Change(); });
     SourceSplitter->addWidget(ShellTreeView1);
     SourceSplitter->addWidget(FileListBox1);
     SourceSplitter->setSizes({kFolderTreeWidth, kLeftColumnWidth - kFolderTreeWidth});
@@ -237,6 +245,7 @@ QWidget* TFormMain::BuildCopyrightGroup() {
     Memo1->setPalette(memoPalette);
 
     ButtonSaveAs = Named(new QPushButton(GroupBox1), "ButtonSaveAs");
+    connect(ButtonSaveAs, &QPushButton::clicked, this, [this] { ButtonSaveAsClick(); });
     grid->addWidget(SelectRadioGroup, 3, 0, 1, 2);
     grid->addWidget(Memo1, 4, 0);
     grid->addWidget(ButtonSaveAs, 4, 1, Qt::AlignBottom);
@@ -458,6 +467,7 @@ void TFormMain::FormCreate() {
     ReadSettings();
     // The GIF and TIFF LZW coders go into the default slots here once the
     // codecs provide them.
+    InstallPreviewsForm();
     ConfigureView();
 }
 
@@ -568,9 +578,7 @@ void TFormMain::ButtonHomePageClick() {
 
 void TFormMain::UpdateCommandStates() {
     ButtonMerge->setEnabled(ShapeCount() > 0);
-    const bool loaded = !fImageVect->IsEmptyImage();
-    ButtonAddCopyright->setEnabled(loaded);
-    ButtonSaveAs->setEnabled(loaded);
+    UpdateLoadCommandStates();
 }
 
 void TFormMain::CheckBoxUseObjectsClick() {
@@ -583,6 +591,96 @@ void TFormMain::ImageVectImageChange() {
 
 void TFormMain::ImageVectClick() {
     UpdateCommandStates();
+}
+
+// --- Browsing ----------------------------------------------------------------------------
+
+void TFormMain::ShellTreeView1Change() {
+    // A folder that cannot be listed leaves the list empty, without a word.
+    try {
+        FileListBox1->Clear();
+        FileListBox1->SetDirectory(ShellTreeView1->SelectedPath());
+    } catch (...) {
+        FileListBox1->Clear();
+    }
+}
+
+void TFormMain::FileListBox1Change() {
+    UpdateLoadCommandStates();
+    fCurrentFile = FileListBox1->FileName();
+    if (fCurrentFile.isEmpty()) return;
+    const TBusyCursor busy;
+    const QFileInfo file(fCurrentFile);
+    QString folder = file.absolutePath();
+    if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
+    setWindowTitle(Text(kCaptionPrefix) + folder);
+    StatusPanels[0]->setText(file.fileName());
+    if (file.exists()) LoadPicture(fCurrentFile);
+}
+
+// Reads the file into the view. When the reader gives up before it set up
+// the picture, the previous picture comes back; a partial picture is shown.
+void TFormMain::LoadPicture(const QString& path) {
+    StatusPanels[1]->clear();
+    ProgressBar->show();
+    DOrevaDeVeri& view = *fImageVect;
+    TIEImageIO& io = *view.AttachedIO();
+    TIEBitmap previous;
+    view.CurrentBitmap().HandOver(previous);
+    const QString reason = RunFileOperation(io, [&] { io.LoadFile(path.toStdString()); });
+    const bool failed = io.AbortFlag;
+    if (failed && view.CurrentBitmap().IsVoid()) {
+        previous.HandOver(view.CurrentBitmap());
+        view.ImageChange();
+    }
+    view.FitAfterLoad();
+    UpdateLoadCommandStates();
+    const TIEBitmap& picture = view.CurrentBitmap();
+    StatusPanels[2]->setText(QStringLiteral("%1 x %2").arg(picture.Width()).arg(picture.Height()));
+    ProgressBar->hide();
+    if (failed) ReportFileFailure(OpenFailureMessage(path, reason));
+}
+
+void TFormMain::ImageVectProgress(int per) {
+    ProgressBar->setValue(per);
+    if (per >= 100) ProgressBar->setValue(0);
+}
+
+// --- Saving ----------------------------------------------------------------------------------
+
+void TFormMain::ButtonSaveAsClick() {
+    if (!SavePictureDialog1->Execute(this)) return;
+    const QString path = SavePictureDialog1->FileName();
+    const TIOPreviewsPages page = OptionsPageOfFilterRow(SavePictureDialog1->FilterIndex());
+    if (page == 0 || path.isEmpty()) return;
+    if (!fImageVect->AttachedIO()->DoPreviews(page)) return;
+    SavePicture(path);
+}
+
+// The writer follows the extension of the name; the status bar shows the
+// name only when the file was written.
+void TFormMain::SavePicture(const QString& path) {
+    const TBusyCursor busy;
+    StatusPanels[1]->clear();
+    TIEImageIO& io = *fImageVect->AttachedIO();
+    const QString reason = RunFileOperation(io, [&] { io.SaveFile(path.toStdString()); });
+    if (io.AbortFlag) {
+        ReportFileFailure(SaveFailureMessage(path, reason));
+        return;
+    }
+    StatusPanels[0]->setText(QFileInfo(path).fileName());
+}
+
+void TFormMain::ReportFileFailure(const QString& message) {
+    StatusPanels[1]->setText(message);
+    StatusPanels[1]->repaint();
+    if (ReportError) ReportError(message);
+}
+
+void TFormMain::UpdateLoadCommandStates() {
+    const bool loaded = !fImageVect->IsEmptyImage();
+    ButtonAddCopyright->setEnabled(loaded);
+    ButtonSaveAs->setEnabled(loaded);
 }
 
 // --- Shutdown ---------------------------------------------------------------------------------

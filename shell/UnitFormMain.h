@@ -15,18 +15,19 @@ class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QSplitter;
 class QTextEdit;
-class QTreeView;
 
 namespace vellinor {
 
 class TColorBox;
+class TFileListBox;
 class TImageViewWidget;
+class TSavePictureDialog;
+class TShellTreeView;
 
 class TFormMain : public QMainWindow {
     Q_OBJECT
@@ -62,14 +63,24 @@ public:
     // Enable rules of the three command buttons.
     void UpdateCommandStates();
 
+    // --- Browsing, loading and saving ---
+    void ShellTreeView1Change();
+    void FileListBox1Change();
+    void ButtonSaveAsClick();
+    void ImageVectProgress(int per);
+    // The file last selected in the list (empty before the first).
+    const QString& CurrentFile() const { return fCurrentFile; }
+    // Asks for the name and row of a save; tests put their own in.
+    std::unique_ptr<TSavePictureDialog> SavePictureDialog1;
+
     const std::string& SettingsPath() const { return fSettingsPath; }
     DOrevaDeVeri& ImageVect() { return *fImageVect; }
 
     // --- Controls (named as designed) ---
     QGroupBox* GroupBox2; // "Source"
     QSplitter* SourceSplitter;
-    QTreeView* ShellTreeView1;
-    QListWidget* FileListBox1;
+    TShellTreeView* ShellTreeView1;
+    TFileListBox* FileListBox1;
     QGroupBox* GroupBox1; // "Copyright"
     QLabel* CopyrightEditLabel;
     QLineEdit* CopyrightEdit;
@@ -124,11 +135,18 @@ private:
     void SetMemo1Lines(const QStringList& lines);
     void SetZoomItemCaption();
     bool IsFirstReceiver(QObject* watched, QEvent* event);
+    // The guarded parts of loading and saving; failures are told to the user.
+    void LoadPicture(const QString& path);
+    void SavePicture(const QString& path);
+    void ReportFileFailure(const QString& message);
+    // Add Copyright and SaveAs follow whether the view holds a picture.
+    void UpdateLoadCommandStates();
     // Objects on the vector layer (none until the view carries objects).
     int ShapeCount() const { return 0; }
 
     std::string fSettingsPath;
     std::unique_ptr<DOrevaDeVeri> fImageVect;
+    QString fCurrentFile;
     QButtonGroup* fSelectButtons = nullptr;
     // Key preview: the event and the widget it last reached.
     QEvent* fPreviewedEvent = nullptr;

@@ -6,6 +6,7 @@
 #include "shell/SettingsFile.h"
 #include "shell/TColorBox.h"
 #include "shell/TImageViewWidget.h"
+#include "shell/TShellTreeView.h"
 #include "shell/TURLLabel.h"
 #include "shell/UnitFormAbout.h"
 #include "shell/UnitFormMain.h"
@@ -18,13 +19,13 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTreeView>
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
+#include <QTreeView>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
