@@ -3,7 +3,7 @@
 // applies the Chinese texts, reads the settings file and configures the view;
 // destruction writes the settings file back.
 
-#include "view/DOrevaDeVeri.h"
+#include "vect/REzoreZuDidu.h"
 
 #include <QMainWindow>
 #include <functional>
@@ -59,11 +59,12 @@ public:
     void ImageVectZoomOut(double newZoom);
     void ImageVectImageChange();
     void ImageVectClick();
+    void ImageVectVectorialChanged();
     // Enable rules of the three command buttons.
     void UpdateCommandStates();
 
     const std::string& SettingsPath() const { return fSettingsPath; }
-    DOrevaDeVeri& ImageVect() { return *fImageVect; }
+    REzoreZuDidu& ImageVect() { return *fImageVect; }
 
     // --- Controls (named as designed) ---
     QGroupBox* GroupBox2; // "Source"
@@ -124,11 +125,10 @@ private:
     void SetMemo1Lines(const QStringList& lines);
     void SetZoomItemCaption();
     bool IsFirstReceiver(QObject* watched, QEvent* event);
-    // Objects on the vector layer (none until the view carries objects).
-    int ShapeCount() const { return 0; }
+    int ShapeCount() const { return fImageVect->ShapeCount(); }
 
     std::string fSettingsPath;
-    std::unique_ptr<DOrevaDeVeri> fImageVect;
+    std::unique_ptr<REzoreZuDidu> fImageVect;
     QButtonGroup* fSelectButtons = nullptr;
     // Key preview: the event and the widget it last reached.
     QEvent* fPreviewedEvent = nullptr;

@@ -2,6 +2,8 @@
 // Settings records of the image view and the plain input events a toolkit
 // adapter hands to it.
 
+#include "platform/Brush.h" // TBrushStyle of the chessboard
+
 #include <cstdint>
 #include <initializer_list>
 
@@ -47,18 +49,6 @@ private:
 };
 
 enum TIEBackgroundStyle : uint8_t { iebsSolid = 0, iebsChessboard = 1 };
-
-// Brush styles (the ordinals of the platform's brush style).
-enum TBrushStyle : uint8_t {
-    bsSolid = 0,
-    bsClear = 1,
-    bsHorizontal = 2,
-    bsVertical = 3,
-    bsFDiagonal = 4,
-    bsBDiagonal = 5,
-    bsCross = 6,
-    bsDiagCross = 7,
-};
 
 struct TIEMouseWheelParams {
     bool WheelInverted = false;
