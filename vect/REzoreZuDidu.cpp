@@ -3,6 +3,7 @@
 #include "vect/REzoreZuDidu.h"
 
 #include "vect/HandPicture.h"
+#include "vect/TIEVectEditBox.h"
 #include "view/ViewTimer.h"
 
 #include <algorithm>
@@ -25,7 +26,9 @@ REzoreZuDidu::REzoreZuDidu() {
 }
 
 REzoreZuDidu::~REzoreZuDidu() {
-    fEditingShape = -1; // no edit box callbacks while going away
+    // Editing ends without notifications: nobody is left to hear them.
+    if (fEditingShape >= 0 && fEditBox != nullptr) fEditBox->Hide();
+    fEditingShape = -1;
     fFastTimer.reset();
 }
 

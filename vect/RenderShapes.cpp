@@ -265,6 +265,9 @@ void REzoreZuDidu::PaintThroughBuffer(TVectShape& s, int hobj, const TVectSurfac
     if (!LimitObjectBuffer) window = Rect(0, 0, bw, bh);
     for (int attempt = 0;; ++attempt) {
         if (!fBuffer.Hold(bw, bh, window)) return;
+        // Antialiased edges blend towards the text colour. This is done at
+        // every scale: otherwise edges drawn at scale 1 would blend towards
+        // whatever the buffer held before (black when new), a dark fringe.
         fBuffer.FillColor(s.PenColor);
         if (s.Highlight != 0) CopyTargetUnderBox(s, target, mapToScreen, scale);
         fBuffer.ClearAlpha();

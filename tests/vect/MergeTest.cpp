@@ -11,22 +11,14 @@
 namespace vellinor {
 namespace {
 
+using test::AddAssortedObjects;
 using test::AddDefaultCopyright;
 using test::ChangedBounds;
 using test::FillImage;
+using test::PaintGradient;
 using test::SamePixels;
 
 const TRGB kSky = MakeRGB(150, 180, 220);
-
-// A gradient, so that shadow and glyphs differ from what they cover.
-void PaintGradient(TIEBitmap& b) {
-    for (int y = 0; y < b.Height(); ++y)
-        for (int x = 0; x < b.Width(); ++x)
-            b.SetRGB(x, y,
-                     MakeRGB(static_cast<uint8_t>(100 + x % 100),
-                             static_cast<uint8_t>(150 + y % 80),
-                             static_cast<uint8_t>(200 - x % 50)));
-}
 
 class MergeTest : public ::testing::Test {
 protected:
@@ -151,69 +143,6 @@ TEST_F(MergeTest, TheAntialiasArgumentChoosesTheSupersampledPath) {
     EXPECT_FALSE(SamePixels(smooth, view.CurrentBitmap()));
 }
 
-// Objects that stress the windowed buffer: shadows reaching the picture's
-// edges, offsets, hatched fills (their pattern is anchored at the buffer's
-// origin), a highlight, lines with arrows, and text near the corner.
-void AddAssortedObjects(REzoreZuDidu& v) {
-    const int w = v.CurrentBitmap().Width(), h = v.CurrentBitmap().Height();
-    AddDefaultCopyright(v, "photo.jpg");
-    v.SetShapeKind(-1, vkBox);
-    TVectShape& t = v.Shape(-1);
-    t.Left = 3;
-    t.Top = 2;
-    t.Right = 70;
-    t.Bottom = 45;
-    t.FillStyle = bsDiagCross;
-    t.FillColor = 0x0000C000;
-    t.PenStyle = psSolid;
-    t.PenWidth = 3;
-    t.PenColor = 0x00800000;
-    t.Shadow->Enabled = 1;
-    t.Shadow->OffsetX = 5;
-    t.Shadow->OffsetY = -4;
-    t.Shadow->Radius = 2.5;
-    t.Shadow->Intensity = 60;
-    v.AddShape();
-    t.Kind = vkEllipse;
-    t.Left = w - 60;
-    t.Top = h - 50;
-    t.Right = w + 20; // past the picture
-    t.Bottom = h + 5;
-    t.FillStyle = bsHorizontal;
-    t.Opacity = 200;
-    t.Shadow->Radius = 0; // box blur
-    v.AddShape();
-    t.Kind = vkBox;
-    t.Left = 100;
-    t.Top = 30;
-    t.Right = 160;
-    t.Bottom = 80;
-    t.Highlight = 1;
-    t.FillColor = 0x0080FFFF;
-    t.Shadow->Enabled = 0;
-    v.AddShape();
-    t.Kind = vkLine;
-    t.Highlight = 0;
-    t.Left = 180;
-    t.Top = 10;
-    t.Right = 120;
-    t.Bottom = 90;
-    t.PenWidth = 4;
-    t.StartArrow = 1;
-    t.EndArrow = 2;
-    t.Shadow->Enabled = 1;
-    t.Shadow->Radius = 4;
-    v.AddShape();
-    t.Kind = vkText;
-    t.Left = w - 90;
-    t.Top = -6;
-    t.Right = w + 40;
-    t.Bottom = 20;
-    t.Opacity = 180;
-    v.SetShapeText(-1, "Corner text");
-    v.AddShape();
-}
-
 TEST_F(MergeTest, TheWindowedBufferGivesThePixelsOfTheWholeBuffer) {
     for (bool antialias : {false, true}) {
         for (uint8_t supersample : {0, 1}) {
@@ -273,6 +202,19 @@ TEST_F(MergeTest, MergingWithoutObjectsChangesNothing) {
     before.CopyFrom(view.CurrentBitmap());
     view.MergeShapes(true);
     EXPECT_TRUE(SamePixels(before, view.CurrentBitmap()));
+    // A paletted picture makes the round trip all the same and keeps its colours.
+    TIEBitmap& b = view.CurrentBitmap();
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 50; ++x)
+            b.SetRGB(x, y,
+                     MakeRGB(static_cast<uint8_t>(40 * (x / 10)),
+                             static_cast<uint8_t>(60 * (y / 10)), 99));
+    b.ConvertTo(ie8p);
+    TIEBitmap paletted;
+    paletted.CopyFrom(b);
+    view.MergeShapes(false);
+    ASSERT_EQ(b.PixelFormat(), ie8p);
+    EXPECT_EQ(test::DifferentPixels(paletted, b), 0);
 }
 
 } // namespace

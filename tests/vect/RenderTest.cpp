@@ -386,6 +386,29 @@ TEST_F(RenderTest, ScreenPassMapsObjectsWithTheZoom) {
               Rect(view.XBmp2Scr(10), view.YBmp2Scr(10), view.XBmp2Scr(29), view.YBmp2Scr(19)));
 }
 
+TEST_F(RenderTest, ScreenPassWithTheWindowedBufferMatchesTheWholeBuffer) {
+    struct Case {
+        double zoom;
+        int viewX, viewY;
+    } cases[] = {{100, 0, 0}, {250, 37, 21}, {33, 0, 0}};
+    for (const Case& c : cases) {
+        REzoreZuDidu limited, whole;
+        whole.LimitObjectBuffer = false;
+        for (REzoreZuDidu* v : {&limited, &whole}) {
+            v->CurrentBitmap().Setup(320, 160, ie24RGB);
+            test::PaintGradient(v->CurrentBitmap());
+            test::AddAssortedObjects(*v);
+            v->SetClientSize(300, 150);
+            v->SetZoom(c.zoom);
+            v->SetViewXY(c.viewX, c.viewY);
+            v->Update();
+        }
+        EXPECT_GT(limited.ShapesDrawn(), 0);
+        EXPECT_EQ(test::DifferentPixels(limited.BackBuffer(), whole.BackBuffer()), 0)
+            << "zoom " << c.zoom;
+    }
+}
+
 TEST_F(RenderTest, FastDrawingWhileThePrimaryButtonIsDown) {
     ManualTimerHost host;
     view.SetHost(&host);
