@@ -138,14 +138,19 @@ void BM_MergeDefaultCopyright(benchmark::State& state) {
 }
 BENCHMARK(BM_MergeDefaultCopyright)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
-// The screen pass alone (the objects over the painted back buffer), and the
-// overlay redraw the view runs when only the objects change.
-void BM_ScreenPass(benchmark::State& state) {
-    REzoreZuDidu view;
+// The photo at the fit zoom in a 1600 x 1000 view, with the copyright object.
+void ShowPhoto(REzoreZuDidu& view) {
     LoadPhoto(view);
     view.SetClientSize(1600, 1000);
     view.FitAfterLoad();
     test::AddDefaultCopyright(view, "photo.jpg");
+}
+
+// The screen pass alone (the objects over the painted back buffer), and the
+// overlay redraw the view runs when only the objects change.
+void BM_ScreenPass(benchmark::State& state) {
+    REzoreZuDidu view;
+    ShowPhoto(view);
     TPlatformBitmap* backBuffer = view.BackBuffer().AsVclBitmap();
     for (auto _ : state)
         view.RenderShapes(false, -1, view.ObjAntialias(), *backBuffer);
@@ -155,10 +160,7 @@ BENCHMARK(BM_ScreenPass)->Unit(benchmark::kMillisecond);
 
 void BM_RedrawOverImage(benchmark::State& state) {
     REzoreZuDidu view;
-    LoadPhoto(view);
-    view.SetClientSize(1600, 1000);
-    view.FitAfterLoad();
-    test::AddDefaultCopyright(view, "photo.jpg");
+    ShowPhoto(view);
     for (auto _ : state)
         view.RedrawOverImage();
 }

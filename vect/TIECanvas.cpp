@@ -114,24 +114,22 @@ void TIECanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int 
     fCanvas.Arc(DX(x1), DY(y1), DX(x2), DY(y2), DX(x3), DY(y3), DX(x4), DY(y4));
 }
 
-void TIECanvas::Polygon(std::span<const TPoint> points) {
+std::vector<TPoint> TIECanvas::DevicePoints(std::span<const TPoint> points) {
     std::vector<TPoint> device;
     device.reserve(points.size());
     for (const TPoint& p : points) {
         Touch(p.X, p.Y);
         device.push_back(Device(p));
     }
-    fCanvas.Polygon(device);
+    return device;
+}
+
+void TIECanvas::Polygon(std::span<const TPoint> points) {
+    fCanvas.Polygon(DevicePoints(points));
 }
 
 void TIECanvas::Polyline(std::span<const TPoint> points) {
-    std::vector<TPoint> device;
-    device.reserve(points.size());
-    for (const TPoint& p : points) {
-        Touch(p.X, p.Y);
-        device.push_back(Device(p));
-    }
-    fCanvas.Polyline(device);
+    fCanvas.Polyline(DevicePoints(points));
 }
 
 void TIECanvas::AndRect(int x1, int y1, int x2, int y2, TColor color) {

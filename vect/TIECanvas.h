@@ -13,6 +13,7 @@
 
 #include <span>
 #include <string_view>
+#include <vector>
 
 namespace vellinor {
 
@@ -78,6 +79,8 @@ private:
     int DX(int x) const { return x - fSurface.OriginX; }
     int DY(int y) const { return y - fSurface.OriginY; }
     TPoint Device(TPoint p) const { return {p.X - fSurface.OriginX, p.Y - fSurface.OriginY}; }
+    // The points in the bitmap's pixels, each touched.
+    std::vector<TPoint> DevicePoints(std::span<const TPoint> points);
 
     TVectSurface fSurface;
     TCanvas& fCanvas;
