@@ -365,12 +365,12 @@ void REzoreZuDidu::CopyPictureAlpha(const TVectShape& s, TIEBitmap& picture, boo
     TIEBitmap& alpha = fBuffer.Alpha();
     for (int y = area.Top; y < area.Bottom; ++y) {
         const int sy =
-            static_cast<int>((2 * (y - box.Top) + 1) * int64_t{picture.Height()} / (2 * bh));
+            static_cast<int>((2 * (int64_t{y} - box.Top) + 1) * picture.Height() / (2 * bh));
         const uint8_t* source = pictureAlpha != nullptr ? pictureAlpha->Row(sy) : nullptr;
         uint8_t* out = alpha.Row(y - win.Top);
         for (int x = area.Left; x < area.Right; ++x) {
             const int sx =
-                static_cast<int>((2 * (x - box.Left) + 1) * int64_t{picture.Width()} / (2 * bw));
+                static_cast<int>((2 * (int64_t{x} - box.Left) + 1) * picture.Width() / (2 * bw));
             const int a = source != nullptr ? source[sx] : 255;
             out[x - win.Left] = static_cast<uint8_t>(Div255(static_cast<uint32_t>(a * opacity)));
         }
