@@ -85,9 +85,15 @@ const bench::TBenchPicture& Photo() {
     return photo;
 }
 
-void LoadPhoto(REzoreZuDidu& view) {
+// The picture is held as a platform bitmap, as the program holds it, or in
+// ordinary memory (then the merge draws through a band of rows).
+void LoadPhoto(REzoreZuDidu& view, bool inMemory = false) {
     TIEBitmap& source = *Photo().bitmap;
-    TIEBitmap& b = view.CurrentBitmap(); // held as a platform bitmap, as the program holds it
+    TIEBitmap& b = view.CurrentBitmap();
+    if (inMemory) {
+        b.Discard();
+        b.Relocate(ieMemory);
+    }
     b.Setup(kWidth, kHeight, ie24RGB);
     for (int y = 0; y < kHeight; ++y)
         std::memcpy(b.Row(y), source.Row(y), 3 * static_cast<size_t>(kWidth));
@@ -109,12 +115,13 @@ bool ResetPeak() {
 
 void BM_MergeDefaultCopyright(benchmark::State& state) {
     const bool antialias = state.range(0) != 0;
+    const bool inMemory = state.range(1) != 0;
     Photo();
     // Peak memory of one merge into a fresh view.
     double extraAllocated = -1, extraResident = -1;
     {
         REzoreZuDidu fresh;
-        LoadPhoto(fresh);
+        LoadPhoto(fresh, inMemory);
         test::AddDefaultCopyright(fresh, "photo.jpg");
         const int64_t residentBefore = StatusKilobytes("VmRSS:");
         const bool reset = ResetPeak();
@@ -128,7 +135,7 @@ void BM_MergeDefaultCopyright(benchmark::State& state) {
         }
     }
     REzoreZuDidu view;
-    LoadPhoto(view);
+    LoadPhoto(view, inMemory);
     test::AddDefaultCopyright(view, "photo.jpg");
     for (auto _ : state)
         view.MergeShapes(antialias);
@@ -136,7 +143,12 @@ void BM_MergeDefaultCopyright(benchmark::State& state) {
     state.counters["extra_rss_x_picture"] = extraResident;
     state.SetLabel(Photo().description);
 }
-BENCHMARK(BM_MergeDefaultCopyright)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+// Arguments: antialias, picture in ordinary memory.
+BENCHMARK(BM_MergeDefaultCopyright)
+    ->Args({1, 0})
+    ->Args({0, 0})
+    ->Args({1, 1})
+    ->Unit(benchmark::kMillisecond);
 
 // The photo at the fit zoom in a 1600 x 1000 view, with the copyright object.
 void ShowPhoto(REzoreZuDidu& view) {
