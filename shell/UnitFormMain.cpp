@@ -89,7 +89,7 @@ T* Named(T* widget, const char* name) {
 
 TFormMain::TFormMain(std::string settingsPath, QWidget* parent)
     : QMainWindow(parent), fSettingsPath(std::move(settingsPath)),
-      fImageVect(std::make_unique<DOrevaDeVeri>()) {
+      fImageVect(std::make_unique<REzoreZuDidu>()) {
     setObjectName(QStringLiteral("FormMain"));
     SavePictureDialog1 = CreateSavePictureDialog();
     ReportError = [this](const QString& message) {
@@ -143,12 +143,13 @@ void TFormMain::BuildControls() {
     setCentralWidget(central);
     BuildStatusBar();
 
-    DOrevaDeVeri& view = *fImageVect;
+    REzoreZuDidu& view = *fImageVect;
     view.OnZoomIn = [this](DOrevaDeVeri&, double z) { ImageVectZoomIn(z); };
     view.OnZoomOut = [this](DOrevaDeVeri&, double z) { ImageVectZoomOut(z); };
     view.OnImageChange = [this](DOrevaDeVeri&) { ImageVectImageChange(); };
     view.OnClick = [this](DOrevaDeVeri&) { ImageVectClick(); };
     view.OnProgress = [this](DOrevaDeVeri&, int per) { ImageVectProgress(per); };
+    view.OnVectorialChanged = [this](REzoreZuDidu&) { ImageVectVectorialChanged(); };
 }
 
 QWidget* TFormMain::BuildLeftColumn() {
@@ -519,8 +520,7 @@ void TFormMain::changeEvent(QEvent* event) {
 }
 
 void TFormMain::FormActivate() {
-    // The vector layer's pick distance (32 screen pixels) is set here once the
-    // view carries objects.
+    fImageVect->PickDistance = 32; // a click selects only objects within 32 screen pixels
 }
 
 // --- Keys --------------------------------------------------------------------------------
@@ -553,7 +553,11 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
 
 void TFormMain::FormKeyDown(int key, TShiftState) {
     if (key == VK_ESCAPE) close();
-    // Delete removes the selected objects once the view carries objects.
+    if (key == VK_DELETE) {
+        REzoreZuDidu& view = *fImageVect;
+        while (view.SelectedCount() > 0)
+            view.RemoveShape(view.SelectedShape(0));
+    }
 }
 
 // --- Buttons --------------------------------------------------------------------------------
@@ -681,6 +685,10 @@ void TFormMain::UpdateLoadCommandStates() {
     const bool loaded = !fImageVect->IsEmptyImage();
     ButtonAddCopyright->setEnabled(loaded);
     ButtonSaveAs->setEnabled(loaded);
+}
+
+void TFormMain::ImageVectVectorialChanged() {
+    UpdateCommandStates();
 }
 
 // --- Shutdown ---------------------------------------------------------------------------------

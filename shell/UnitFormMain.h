@@ -3,7 +3,7 @@
 // applies the Chinese texts, reads the settings file and configures the view;
 // destruction writes the settings file back.
 
-#include "view/DOrevaDeVeri.h"
+#include "vect/REzoreZuDidu.h"
 
 #include <QMainWindow>
 #include <functional>
@@ -60,6 +60,7 @@ public:
     void ImageVectZoomOut(double newZoom);
     void ImageVectImageChange();
     void ImageVectClick();
+    void ImageVectVectorialChanged();
     // Enable rules of the three command buttons.
     void UpdateCommandStates();
 
@@ -74,7 +75,7 @@ public:
     std::unique_ptr<TSavePictureDialog> SavePictureDialog1;
 
     const std::string& SettingsPath() const { return fSettingsPath; }
-    DOrevaDeVeri& ImageVect() { return *fImageVect; }
+    REzoreZuDidu& ImageVect() { return *fImageVect; }
 
     // --- Controls (named as designed) ---
     QGroupBox* GroupBox2; // "Source"
@@ -141,11 +142,10 @@ private:
     void ReportFileFailure(const QString& message);
     // Add Copyright and SaveAs follow whether the view holds a picture.
     void UpdateLoadCommandStates();
-    // Objects on the vector layer (none until the view carries objects).
-    int ShapeCount() const { return 0; }
+    int ShapeCount() const { return fImageVect->ShapeCount(); }
 
     std::string fSettingsPath;
-    std::unique_ptr<DOrevaDeVeri> fImageVect;
+    std::unique_ptr<REzoreZuDidu> fImageVect;
     QString fCurrentFile;
     QButtonGroup* fSelectButtons = nullptr;
     // Key preview: the event and the widget it last reached.

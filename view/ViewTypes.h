@@ -2,7 +2,7 @@
 // Settings records of the image view and the plain input events a toolkit
 // adapter hands to it.
 
-#include "platform/Brush.h"
+#include "platform/Brush.h" // TBrushStyle of the chessboard
 
 #include <cstdint>
 #include <initializer_list>

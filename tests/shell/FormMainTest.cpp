@@ -368,6 +368,39 @@ TEST_F(FormMainTest, OtherKeysReachTheFocusedControl) {
     EXPECT_TRUE(f.isVisible());
 }
 
+TEST_F(FormMainTest, DeleteRemovesEverySelectedObjectFromAnyControl) {
+    TFormMain& f = StartShown();
+    REzoreZuDidu& view = f.ImageVect();
+    view.CurrentBitmap().Setup(100, 80, ie24RGB);
+    view.SetShapeKind(-1, vkBox);
+    for (int i = 0; i < 4; ++i)
+        view.AddShape();
+    view.SelectShape(3);
+    view.SelectShape(1);
+    f.CopyrightEdit->setText(U("ab"));
+    f.CopyrightEdit->setFocus();
+    QTest::keyClick(f.CopyrightEdit, Qt::Key_Delete);
+    EXPECT_EQ(view.ShapeCount(), 2);
+    EXPECT_EQ(view.ShapeAt(0), 0);
+    EXPECT_EQ(view.ShapeAt(1), 2);
+    EXPECT_EQ(view.SelectedCount(), 0);
+    EXPECT_TRUE(f.ButtonMerge->isEnabled());          // objects are left
+    QTest::keyClick(f.CopyrightEdit, Qt::Key_Delete); // nothing selected: nothing removed
+    EXPECT_EQ(view.ShapeCount(), 2);
+    view.SelectShape(0);
+    view.SelectShape(2);
+    QTest::keyClick(f.CopyrightEdit, Qt::Key_Delete);
+    EXPECT_EQ(view.ShapeCount(), 0);
+    EXPECT_FALSE(f.ButtonMerge->isEnabled()); // re-evaluated by the objects-changed handler
+}
+
+TEST_F(FormMainTest, ActivationSetsThePickDistance) {
+    TFormMain& f = StartShown();
+    f.ImageVect().PickDistance = -1;
+    f.FormActivate();
+    EXPECT_EQ(f.ImageVect().PickDistance, 32);
+}
+
 TEST_F(FormMainTest, CloseButtonCloses) {
     TFormMain& f = StartShown();
     f.Button3->click();
